@@ -1,0 +1,57 @@
+# Front door on a Debian machine: every target installs what it lacks first.
+#   make run      build Savrin.exe and start it under Wine
+#   make test     build everything and run every test
+#   make build    the native core build and the Windows cross build
+#   make package  build/Savrin-1.32.zip with Savrin.exe and a short read-me
+
+JOBS     ?= $(shell nproc)
+NATIVE   := build/native
+TSAN     := build/native-tsan
+WIN64    := build/win64
+CTEST    := ctest --output-on-failure --no-tests=error
+
+.PHONY: all deps prefix native tsan win64 build test test-native test-win64 run package clean
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+prefix: deps
+	@tools/wine-prefix.sh
+
+# Core and unit tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+native: deps
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DSAVRIN_ASAN=ON >/dev/null
+	cmake --build $(NATIVE) -j$(JOBS)
+
+tsan: deps
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DSAVRIN_TSAN=ON >/dev/null
+	cmake --build $(TSAN) -j$(JOBS)
+
+win64: deps
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(WIN64) -j$(JOBS)
+
+build: native win64
+
+test-native: native tsan
+	$(CTEST) --test-dir $(NATIVE)
+	$(CTEST) --test-dir $(TSAN)
+
+test-win64: win64 prefix
+	tools/with-display.sh $(CTEST) --test-dir $(WIN64)
+	@if [ -f $(WIN64)/main-window.bmp ]; then convert $(WIN64)/main-window.bmp build/main-window.png && echo "screenshot: build/main-window.png"; fi
+
+test: test-native test-win64
+
+run: win64 prefix
+	tools/run-savrin.sh $(WIN64)/Savrin.exe
+
+package: win64
+	rm -rf build/package && mkdir -p build/package
+	cp $(WIN64)/Savrin.exe res/ReadMe.txt build/package/
+	cd build/package && rm -f ../Savrin-1.32.zip && zip -q ../Savrin-1.32.zip Savrin.exe ReadMe.txt
+	@echo "package: build/Savrin-1.32.zip"
+
+clean:
+	rm -rf build

@@ -1,0 +1,247 @@
+// Start-up, the main window's template, single instance, and the ways out.
+#include "tests/e2e/harness.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace savrin::e2e {
+namespace {
+
+struct TemplateControl {
+  int id;
+  const wchar_t* className;
+  const wchar_t* text;
+  RECT units;  // x, y, width, height in dialog units
+};
+
+// The main window's children in tab order, as the user must find them.
+const TemplateControl kMainTemplate[] = {
+    {1007, L"Button", L"ファイル監視フォルダ(&K)", {10, 170, 75, 15}},
+    {1001, L"Edit", nullptr, {90, 172, 245, 12}},
+    {1008, L"Button", L"振り分け先フォルダ(&F)", {10, 188, 75, 15}},
+    {1002, L"Edit", nullptr, {90, 190, 245, 12}},
+    {1011, L"ComboBox", L"", {55, 208, 130, 220}},
+    {1014, L"Button", L"ファイル条件追加(&T)", {190, 207, 70, 15}},
+    {1015, L"Button", L"ファイル条件削除(&S)", {265, 207, 70, 15}},
+    {1004, L"ComboBox", nullptr, {85, 226, 35, 155}},
+    {1009, L"ComboBox", nullptr, {190, 226, 40, 200}},
+    {1003, L"Button", L"追加(&A)", {10, 260, 40, 15}},
+    {1006, L"Button", L"変更(&M)", {55, 260, 40, 15}},
+    {1005, L"Button", L"削除(&L)", {100, 260, 40, 15}},
+    {1012, L"Button", L"↑(&U)", {145, 260, 20, 15}},
+    {1013, L"Button", L"↓(&D)", {167, 260, 20, 15}},
+    {1018, L"Edit", nullptr, {235, 261, 25, 12}},
+    {1020, L"msctls_updown32", L"", {260, 259, 9, 15}},
+    {1019, L"Button", L"監視停止(&R)", {285, 260, 50, 15}},
+    {1000, L"SysListView32", L"", {5, 5, 335, 150}},
+    {-1, L"Static", L"ファイルの振り分け方法", {10, 225, 70, 15}},
+    {-1, L"Static", L"同名ファイルの処理", {125, 225, 60, 15}},
+    {-1, L"Static", L"ファイル条件", {10, 208, 40, 13}},
+    {-1, L"Button", L"アイテム編集", {5, 250, 185, 30}},
+    {-1, L"Button", L"アイテム設定", {5, 160, 335, 85}},
+    {-1, L"Button", L"オプション", {195, 250, 145, 30}},
+    {-1, L"Static", L"監視間隔", {200, 260, 30, 15}},
+    {-1, L"Static", L"秒", {272, 260, 10, 15}},
+    {1021, L"msctls_progress32", L"", {270, 226, 66, 11}},
+    {-1, L"Static", L"監視状況", {235, 225, 30, 15}},
+};
+
+LONG Style(HWND window) { return GetWindowLongW(window, GWL_STYLE); }
+
+// Dialog units to pixels as the dialog manager converts them: MulDiv(v, base
+// width, 4) across and MulDiv(v, base height, 8) down. MapDialogRect does not
+// work on another process's window, so the base units are recovered from the
+// client area, which the template makes 343 x 285 units.
+class DialogUnits {
+ public:
+  explicit DialogUnits(HWND dialog) {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    for (int unit = 1; unit < 100; ++unit) {
+      if (MulDiv(343, unit, 4) == client.right) baseWidth_ = unit;
+      if (MulDiv(285, unit, 8) == client.bottom) baseHeight_ = unit;
+    }
+  }
+  bool Known() const { return baseWidth_ > 0 && baseHeight_ > 0; }
+  RECT ToPixels(const RECT& units) const {
+    // Position and size are converted separately, as the dialog manager does.
+    const int left = MulDiv(units.left, baseWidth_, 4);
+    const int top = MulDiv(units.top, baseHeight_, 8);
+    return {left, top, left + MulDiv(units.right, baseWidth_, 4), top + MulDiv(units.bottom, baseHeight_, 8)};
+  }
+
+ private:
+  int baseWidth_ = 0;
+  int baseHeight_ = 0;
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  TestFolder folder;
+};
+
+TEST_F(StartupTest, MainWindowShowsEveryControlOfItsTemplateInTabOrder) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+  EXPECT_EQ(WindowText(main), L"Savrin");
+
+  const DialogUnits units(main);
+  ASSERT_TRUE(units.Known()) << "the client area is not 343 x 285 dialog units";
+  const std::vector<HWND> children = DirectChildren(main);
+  ASSERT_EQ(children.size(), std::size(kMainTemplate));
+  for (size_t i = 0; i < children.size(); ++i) {
+    const TemplateControl& expected = kMainTemplate[i];
+    HWND child = children[i];
+    SCOPED_TRACE(testing::Message() << "control #" << i << " id " << expected.id);
+    EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), expected.id);
+    EXPECT_EQ(ClassName(child), expected.className);
+    if (expected.text != nullptr) {
+      EXPECT_EQ(WindowText(child), expected.text);
+    }
+
+    const RECT expectedPixels = units.ToPixels(expected.units);
+    RECT actual{};
+    GetWindowRect(child, &actual);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, expectedPixels.left);
+    EXPECT_EQ(actual.top, expectedPixels.top);
+    EXPECT_EQ(actual.right, expectedPixels.right);
+    // A combo box's template height is that of its open list, not of the box.
+    if (std::wstring(expected.className) != L"ComboBox") {
+      EXPECT_EQ(actual.bottom, expectedPixels.bottom);
+    }
+  }
+}
+
+TEST_F(StartupTest, WindowAndControlsCarryTheirStyles) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+
+  const LONG window = Style(main);
+  EXPECT_TRUE(window & WS_CAPTION);
+  EXPECT_TRUE(window & WS_SYSMENU);
+  EXPECT_TRUE(window & WS_MINIMIZEBOX);
+  EXPECT_FALSE(window & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(window & WS_THICKFRAME) << "the window must not be resizable";
+  EXPECT_TRUE(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+  EXPECT_EQ(Style(Item(main, 1011)) & 3, CBS_DROPDOWN);
+  EXPECT_FALSE(Style(Item(main, 1011)) & (CBS_SORT | CBS_AUTOHSCROLL));
+  for (int id : {1004, 1009}) {
+    EXPECT_EQ(Style(Item(main, id)) & 3, CBS_DROPDOWNLIST) << id;
+    EXPECT_FALSE(Style(Item(main, id)) & CBS_SORT) << id;
+  }
+  for (int id : {1001, 1002, 1018}) EXPECT_TRUE(Style(Item(main, id)) & ES_AUTOHSCROLL) << id;
+  EXPECT_TRUE(Style(Item(main, 1018)) & ES_RIGHT);
+  EXPECT_FALSE(Style(Item(main, 1018)) & ES_NUMBER) << "the interval edit takes any characters";
+  EXPECT_EQ(Style(Item(main, 1003)) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+  EXPECT_EQ(Style(Item(main, 1019)) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+  EXPECT_TRUE(Style(Item(main, 1020)) & UDS_ARROWKEYS);
+  EXPECT_TRUE(Style(Item(main, 1021)) & PBS_SMOOTH);
+
+  HWND list = Item(main, 1000);
+  EXPECT_EQ(Style(list) & LVS_TYPEMASK, LVS_REPORT);
+  EXPECT_TRUE(Style(list) & LVS_SHOWSELALWAYS);
+  EXPECT_TRUE(Style(list) & LVS_NOSORTHEADER);
+  EXPECT_FALSE(Style(list) & LVS_SINGLESEL) << "several rows must be selectable";
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT | LVS_EX_TWOCLICKACTIVATE);
+}
+
+TEST_F(StartupTest, DropDownListsHoldTheirEntriesInOrder) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(ComboEntries(Item(main, 1004)), (std::vector<std::wstring>{L"移動", L"コピー"}));
+  EXPECT_EQ(ComboEntries(Item(main, 1009)), (std::vector<std::wstring>{L"リネーム", L"上書き"}));
+  EXPECT_EQ(ComboSelection(Item(main, 1004)), 0);
+  EXPECT_EQ(ComboSelection(Item(main, 1009)), 0);
+}
+
+TEST_F(StartupTest, RuleListHasThreeColumnsSharingItsWidth) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND list = Item(main, 1000);
+  ASSERT_EQ(ListColumnCount(list), 3);
+  EXPECT_EQ(ListColumnTitle(list, 0), L"ファイル監視フォルダ");
+  EXPECT_EQ(ListColumnTitle(list, 1), L"振り分け先フォルダ");
+  EXPECT_EQ(ListColumnTitle(list, 2), L"ファイル条件");
+  RECT client{};
+  GetClientRect(list, &client);
+  const int width = client.right;
+  EXPECT_EQ(ListColumnWidth(list, 0), 2 * width / 5);
+  EXPECT_EQ(ListColumnWidth(list, 1), 2 * width / 5);
+  EXPECT_EQ(ListColumnWidth(list, 0) + ListColumnWidth(list, 1) + ListColumnWidth(list, 2), width);
+  EXPECT_EQ(ListRowCount(list), 0);
+}
+
+TEST_F(StartupTest, SecondCopyEndsAtOnceWithoutAnyWindow) {
+  auto first = SavrinProcess::Start(folder);
+  HWND main = first->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+
+  TestFolder elsewhere;
+  auto second = SavrinProcess::Start(elsewhere);
+  ASSERT_TRUE(second->WaitForExit(10000)) << "a second copy must end by itself";
+  EXPECT_TRUE(second->TopLevelWindows().empty());
+  EXPECT_FALSE(first->HasExited());
+  EXPECT_TRUE(IsWindowVisible(main));
+}
+
+TEST_F(StartupTest, AnotherObjectHoldingTheMutexNameGivesCannotCreateMutex) {
+  // An event of the same name makes CreateMutexW fail outright (not
+  // ERROR_ALREADY_EXISTS), the one way to reach that message from outside.
+  HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, L"Savrin Exclusive Mutex");
+  ASSERT_NE(squatter, nullptr);
+
+  auto savrin = SavrinProcess::Start(folder, L"Sorter.exe");
+  HWND box = savrin->WaitForOtherDialog();
+  ASSERT_NE(box, nullptr);
+  const MessageBoxView view = ReadMessageBox(box);
+  EXPECT_EQ(view.caption, L"Sorter") << "the caption is the executable's name without extension";
+  EXPECT_EQ(view.text, L"Cannot create Mutex");
+  EXPECT_EQ(view.buttons, std::vector<int>{IDOK});
+  EXPECT_EQ(view.icon, BoxIcon::Warning);
+  EXPECT_EQ(savrin->WaitForMainWindow(500), nullptr);
+
+  AnswerMessageBox(box, IDOK);
+  EXPECT_TRUE(savrin->WaitForExit(10000));
+  EXPECT_EQ(savrin->WaitForMainWindow(0), nullptr);
+  CloseHandle(squatter);
+}
+
+TEST_F(StartupTest, CloseRequestEndsTheProcess) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  RequestClose(main);
+  EXPECT_TRUE(savrin->WaitForExit(10000));
+}
+
+TEST_F(StartupTest, EscapeInTheWindowEndsTheProcess) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  // Escape goes to the focused control; the window's own keyboard handling
+  // turns it into the cancel command.
+  PressKey(Item(main, 1007), VK_ESCAPE);
+  EXPECT_TRUE(savrin->WaitForExit(10000));
+}
+
+TEST_F(StartupTest, ScreenshotOfTheMainWindow) {
+  auto savrin = SavrinProcess::Start(folder);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+  Sleep(500);  // let every control paint
+  const std::wstring path = DriverFolder() + L"\\main-window.bmp";
+  ASSERT_TRUE(SaveScreenshot(main, path));
+  TestFolder check;
+  EXPECT_TRUE(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace savrin::e2e

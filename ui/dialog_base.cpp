@@ -1,0 +1,103 @@
+#include "ui/dialog_base.h"
+
+#include <cstring>
+#include <string>
+
+#include "res/resource.h"
+#include "ui/win_text.h"
+
+namespace savrin {
+
+DialogBase::DialogBase(int templateId) : templateId_(templateId) {}
+
+INT_PTR DialogBase::RunModal(HWND owner) {
+  window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
+                               &DialogBase::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) return -1;
+
+  modalRunning_ = true;
+  MSG message;
+  while (modalRunning_) {
+    const BOOL fetched = GetMessageW(&message, nullptr, 0, 0);
+    if (fetched == 0 || fetched == -1) break;  // WM_QUIT, or a broken queue
+    if (!PreTranslateMessage(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  modalRunning_ = false;
+
+  ShowWindow(window_, SW_HIDE);
+  DestroyWindow(window_);
+  window_ = nullptr;
+  return endCode_;
+}
+
+void DialogBase::EndModal(INT_PTR code) {
+  endCode_ = code;
+  modalRunning_ = false;
+  // The loop may be blocked in GetMessageW while a nested loop (a message
+  // box) ended us: give it a message to wake up on.
+  if (window_ != nullptr) PostMessageW(window_, WM_NULL, 0, 0);
+}
+
+bool DialogBase::PreTranslateMessage(MSG& message) {
+  return window_ != nullptr && IsDialogMessageW(window_, &message);
+}
+
+INT_PTR DialogBase::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndModal(LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void DialogBase::ApplyDialogInitData() {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(templateId_), MAKEINTRESOURCEW(RT_DIALOG_INIT));
+  if (info == nullptr) return;
+  HGLOBAL loaded = LoadResource(module, info);
+  const auto* data = static_cast<const char*>(LockResource(loaded));
+  const DWORD size = SizeofResource(module, info);
+  if (data == nullptr) return;
+
+  // Entries are packed without alignment, hence the memcpy of each WORD.
+  DWORD at = 0;
+  while (at + 2 * sizeof(WORD) <= size) {
+    WORD controlId = 0;
+    WORD message = 0;
+    std::memcpy(&controlId, data + at, sizeof controlId);
+    if (controlId == 0) break;
+    std::memcpy(&message, data + at + sizeof(WORD), sizeof message);
+    at += 2 * sizeof(WORD);
+    const char* text = data + at;
+    const size_t length = strnlen(text, size - at);
+    if (at + length >= size) break;  // no terminator inside the resource: damaged, stop
+    const std::wstring wide = Utf8ToWide(text);
+    SendDlgItemMessageW(window_, controlId, message, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    at += static_cast<DWORD>(length + 1);
+  }
+}
+
+INT_PTR CALLBACK DialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == WM_INITDIALOG) {
+      auto* self = reinterpret_cast<DialogBase*>(lParam);
+      SetWindowLongPtrW(window, DWLP_USER, lParam);
+      self->window_ = window;
+      self->ApplyDialogInitData();
+      return self->OnInitDialog();
+    }
+    auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (self == nullptr) return FALSE;  // messages that come before WM_INITDIALOG
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    // An exception must not unwind through the system's dispatch code; the
+    // message is left to default processing instead.
+    OutputDebugStringW(L"Savrin: exception in a dialog handler\n");
+    return FALSE;
+  }
+}
+
+}  // namespace savrin

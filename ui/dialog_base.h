@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+namespace savrin {
+
+// A dialog window built from a template, with a modal run of its own instead
+// of DialogBox's: the run hands every fetched message to
+// PreTranslateMessage first and never shows the window by itself, so a
+// window that starts hidden stays hidden.
+//
+// The static dialog procedure keeps `this` in DWLP_USER and forwards to
+// HandleMessage; no exception crosses back into the system.
+class DialogBase {
+ public:
+  explicit DialogBase(int templateId);
+  virtual ~DialogBase() = default;
+  DialogBase(const DialogBase&) = delete;
+  DialogBase& operator=(const DialogBase&) = delete;
+
+  HWND Handle() const { return window_; }
+
+  // Creates the window, fetches and dispatches until EndModal or a quit
+  // message, then hides and destroys the window. Returns the end code.
+  virtual INT_PTR RunModal(HWND owner);
+  void EndModal(INT_PTR code);
+
+ protected:
+  // Runs after the template's initialisation data has filled the controls.
+  // TRUE lets the system focus the first control in tab order.
+  virtual BOOL OnInitDialog() { return TRUE; }
+  // True when the message was handled and must not be dispatched.
+  virtual bool PreTranslateMessage(MSG& message);
+  // The result is the dialog procedure's: FALSE means default processing.
+  virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void ApplyDialogInitData();
+
+  int templateId_;
+  HWND window_ = nullptr;
+  bool modalRunning_ = false;
+  INT_PTR endCode_ = 0;
+};
+
+}  // namespace savrin

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace savrin {
+
+// The core speaks UTF-16 as std::u16string; Windows speaks it as wchar_t.
+// Both are 16 bits on Windows, so these only change the element type.
+std::wstring ToWide(const std::u16string& text);
+std::u16string FromWide(const std::wstring& text);
+
+std::wstring Utf8ToWide(const char* utf8);
+
+// A string resource of the executable, or an empty text when there is none.
+std::wstring LoadResourceString(UINT id);
+
+std::wstring GetWindowTextString(HWND window);
+
+// Full path of the running executable.
+std::wstring ModuleFilePath();
+
+}  // namespace savrin
