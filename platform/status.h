@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace savrin {
+
+// Result of a file-system call. The core never throws for a failure of the
+// outside world; it gets one of these, with the platform's own error number
+// (GetLastError or errno) kept for diagnosis.
+enum class StatusCode {
+  Ok,
+  NotFound,
+  Exists,
+  AccessDenied,
+  SharingViolation,
+  NoSpace,
+  IoError,
+};
+
+struct Status {
+  StatusCode code = StatusCode::Ok;
+  int32_t platformError = 0;
+  std::string text;
+
+  bool IsOk() const { return code == StatusCode::Ok; }
+  static Status Ok() { return {}; }
+  static Status Error(StatusCode code, int32_t platformError = 0, std::string text = {}) {
+    return {code, platformError, std::move(text)};
+  }
+};
+
+}  // namespace savrin
