@@ -1,0 +1,26 @@
+#include "sorting/file_op_worker.h"
+
+namespace savrin {
+
+FileOpWorker::FileOpWorker(FileOpHandOver& handOver, Perform perform, Finished finished)
+    : handOver_(handOver), perform_(std::move(perform)), finished_(std::move(finished)) {}
+
+void FileOpWorker::Run() {
+  while (!stopping_.load(std::memory_order_acquire)) {
+    handOver_.FileOpEvent.Reset();
+    if (FileOpRequest* request = handOver_.PendingRequest.load(std::memory_order_acquire)) {
+      perform_(*request);
+      handOver_.PendingRequest.store(nullptr, std::memory_order_release);
+      if (finished_) finished_();
+      continue;
+    }
+    handOver_.FileOpEvent.Wait();
+  }
+}
+
+void FileOpWorker::Stop() {
+  stopping_.store(true, std::memory_order_release);
+  handOver_.FileOpEvent.Set();
+}
+
+}  // namespace savrin
