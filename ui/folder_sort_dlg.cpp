@@ -3,12 +3,23 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <thread>
+
 #include "res/resource.h"
+#include "sorting/interval_text.h"
+#include "sorting/sort_schedule.h"
 #include "ui/about_box.h"
 #include "ui/column_layout.h"
 #include "ui/win_text.h"
+#include "ui/window_pass_host.h"
 
 namespace savrin {
+namespace {
+
+constexpr UINT_PTR kSortTimerId = 102;
+constexpr UINT kSortTimerMilliseconds = 100;
+
+}  // namespace
 
 CFolderSortDlg::CFolderSortDlg() : DialogBase(IDD_MAIN_DIALOG) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -18,15 +29,46 @@ CFolderSortDlg::CFolderSortDlg() : DialogBase(IDD_MAIN_DIALOG) {
 }
 
 BOOL CFolderSortDlg::OnInitDialog() {
+  RuleView.Attach(Control(IDC_RULE_LIST), &Rules);
+  Rules.SetDisplay(&RuleView);
+  Rules.SetObserver(this);
+  HistoryView.Attach(Control(IDC_CONDITION_COMBO));
+  History.SetDisplay(&HistoryView);
+
   // The drop-down lists were filled from the template's initialisation data
-  // before this runs.
+  // before this runs; the form goes to the controls once with its fields
+  // still empty.
+  WriteForm();
   AppendAboutMenuItem();
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LargeIcon));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
   ApplyFormDefaults();
   SetUpRuleListColumns();
+
+  Form.IntervalText = NumberText(Sort.IntervalSeconds);
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(Sort.IntervalSeconds));
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETSTEP, 1, 0);
+  Sort.ElapsedSeconds = 0;
+  WriteForm();
+
+  Sort.PassActive = 0;
+  Sort.TickCount = 0;
+  SetTimer(Handle(), kSortTimerId, kSortTimerMilliseconds, nullptr);
+  StartFileOpWorker();
   PlaceWindow();
   return TRUE;
+}
+
+void CFolderSortDlg::StartFileOpWorker() {
+  HWND window = Handle();
+  fileOpWorker_ = std::make_unique<FileOpWorker>(
+      Sort.HandOver, [this](const FileOpRequest& request) { PerformRequest(request); },
+      // Wakes the pass, which waits for input while the operation runs.
+      [window] { PostMessageW(window, WM_NULL, 0, 0); });
+  // Never joined: the thread ends with the process, which ends only while no
+  // request is pending.
+  std::thread([worker = fileOpWorker_.get()] { worker->Run(); }).detach();
 }
 
 void CFolderSortDlg::AppendAboutMenuItem() {
@@ -40,17 +82,16 @@ void CFolderSortDlg::AppendAboutMenuItem() {
 void CFolderSortDlg::ApplyFormDefaults() {
   wchar_t documents[MAX_PATH + 1] = {};
   if (!SHGetSpecialFolderPathW(Handle(), documents, CSIDL_PERSONAL, FALSE)) documents[0] = L'\0';
-  SetDlgItemTextW(Handle(), IDC_SOURCE_EDIT, documents);
-  SetDlgItemTextW(Handle(), IDC_DESTINATION_EDIT, documents);
-  SendDlgItemMessageW(Handle(), IDC_METHOD_COMBO, CB_SETCURSEL, 0, 0);
-  SendDlgItemMessageW(Handle(), IDC_COLLISION_COMBO, CB_SETCURSEL, 0, 0);
+  Form.SourceText = Form.DestinationText = FromWide(documents);
+  Form.MethodIndex = Form.CollisionIndex = 0;
+  WriteForm();
 }
 
 void CFolderSortDlg::SetUpRuleListColumns() {
   HWND list = Control(IDC_RULE_LIST);
   RECT client{};
   GetClientRect(list, &client);
-  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  Rules.DeleteAll();
   // A mask of 0 replaces every extended style: exactly these two remain.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_TWOCLICKACTIVATE);
 
@@ -88,6 +129,13 @@ void CFolderSortDlg::PlaceWindow() {
 
 INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_TIMER:
+      OnSortTick(*this, Sort);
+      return TRUE;
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wParam), HIWORD(wParam)) || DialogBase::HandleMessage(message, wParam, lParam);
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_SYSCOMMAND:
       return OnSysCommand(wParam);
     case WM_PAINT:
@@ -103,6 +151,38 @@ INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     default:
       return DialogBase::HandleMessage(message, wParam, lParam);
   }
+}
+
+bool CFolderSortDlg::OnCommand(WORD id, WORD code) {
+  // Notifications raised while the form is exchanged are the program's own
+  // writes, not the user's changes.
+  if (exchangingForm_) return true;
+  switch (id) {
+    case IDC_INTERVAL_EDIT:
+      if (code == EN_CHANGE) OnIntervalChange();
+      if (code == EN_KILLFOCUS) OnIntervalKillFocus();
+      return true;
+    case IDC_STOP_MONITORING:
+      if (code == BN_CLICKED) OnStopMonitoringClick();
+      return true;
+    case ID_TRAY_ORGANIZE_NOW:
+      OrganizeNow(*this, Sort);
+      return true;
+    case ID_TRAY_ABOUT:
+      ShowAboutBox(Handle());
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CFolderSortDlg::OnNotify(const NMHDR& header) {
+  if (header.idFrom == IDC_INTERVAL_SPIN && header.code == UDN_DELTAPOS) {
+    OnIntervalSpin(reinterpret_cast<const NMUPDOWN&>(header).iDelta);
+    SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 0);  // the control may go on with the change
+    return true;
+  }
+  return RuleView.OnNotify(header);
 }
 
 bool CFolderSortDlg::OnSysCommand(WPARAM id) {
@@ -126,11 +206,116 @@ bool CFolderSortDlg::OnPaint() {
 }
 
 bool CFolderSortDlg::OnClose() {
+  if (Sort.Busy()) {
+    // Never interrupt a file operation: the first idle tick ends the program.
+    Sort.ProcessingTitle = kExitPendingTitle;
+    Sort.ExitPending = 1;
+    EnableEditButtons(Handle(), false);
+    return true;
+  }
+  ReadForm();
+  SaveAllSettings();
   // Default processing turns the close into the cancel command, which ends
   // the modal run.
   return false;
 }
 
-void CFolderSortDlg::OnDestroy() {}
+void CFolderSortDlg::OnDestroy() {
+  KillTimer(Handle(), kSortTimerId);
+  ReadForm();
+  SaveAllSettings();
+}
+
+// --- schedule and pass --------------------------------------------------
+
+void CFolderSortDlg::RunSortingPass() {
+  WindowPassHost host(
+      Handle(), Rules, [] {},
+      {[this](const std::u16string& folder) { MakeFolderPathExistFor(folder); },
+       [this](const std::u16string& pattern) { return AnyEntryMatchesFor(pattern); }});
+  savrin::RunSortingPass(host, Sort);
+  int exitCode = 0;
+  if (host.TakeQuitRequest(exitCode)) PostQuitMessage(exitCode);
+}
+
+void CFolderSortDlg::PostQuit() { PostQuitMessage(0); }
+
+void CFolderSortDlg::DispatchOneMessage() {
+  MSG message;
+  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return;
+  if (message.message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(message.wParam));
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+void CFolderSortDlg::SetProgressPosition(uint32_t position) {
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
+}
+
+void CFolderSortDlg::SignalTrayIcon() {}
+
+// --- monitoring options --------------------------------------------------
+
+void CFolderSortDlg::SetInterval(uint32_t seconds) {
+  Form.IntervalText = NumberText(seconds);
+  Sort.ElapsedSeconds = 0;
+  Sort.IntervalSeconds = static_cast<int32_t>(seconds);
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(seconds));
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
+}
+
+void CFolderSortDlg::OnIntervalChange() {
+  const std::u16string previous = Form.IntervalText;
+  ReadForm();
+  const IntervalEdit edit = ApplyIntervalText(previous, Form.IntervalText);
+  if (edit.NewInterval) {
+    SetInterval(*edit.NewInterval);
+  } else {
+    Form.IntervalText = edit.Text;
+  }
+  WriteForm();
+  ReadForm();
+  SaveAllSettings();
+}
+
+void CFolderSortDlg::OnIntervalKillFocus() {
+  Form.IntervalText = NumberText(Sort.IntervalSeconds);
+  WriteForm();
+}
+
+void CFolderSortDlg::OnIntervalSpin(int delta) {
+  ReadForm();
+  SetInterval(ApplyIntervalSpin(Form.IntervalText, delta, static_cast<uint32_t>(Sort.IntervalSeconds)));
+  WriteForm();
+  HWND edit = Control(IDC_INTERVAL_EDIT);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  ReadForm();
+  SaveAllSettings();
+}
+
+void CFolderSortDlg::OnStopMonitoringClick() { ReadForm(); }
+
+// --- the rule list's notices ---------------------------------------------
+
+void CFolderSortDlg::LoadRuleIntoForm(int index) {
+  Form.SourceText = Rules.GetText(index, kSourceColumn);
+  Form.DestinationText = Rules.GetText(index, kDestinationColumn);
+  Form.ConditionText = Rules.GetText(index, kPatternColumn);
+  Form.MethodIndex = FormMethodIndex(Rules.GetWord(index));
+  Form.CollisionIndex = FormCollisionIndex(Rules.GetWord(index));
+}
+
+void CFolderSortDlg::RuleChanged(int index) {
+  if (index < 0) return;
+  LoadRuleIntoForm(index);
+  WriteForm();
+}
+
+void CFolderSortDlg::RuleListKeyDown(unsigned) {}
 
 }  // namespace savrin

@@ -1,14 +1,24 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "rules/pattern_history.h"
+#include "rules/rule_list.h"
+#include "sorting/file_op_worker.h"
+#include "sorting/sort_schedule.h"
+#include "sorting/sort_state.h"
 #include "ui/dialog_base.h"
+#include "ui/history_combo.h"
+#include "ui/main_form.h"
+#include "ui/rule_list_view.h"
 
 namespace savrin {
 
-// The main window (template 102).
-class CFolderSortDlg : public DialogBase {
+// The main window (template 102): the rule list, the rule form, the edit
+// buttons and the monitoring options.
+class CFolderSortDlg : public DialogBase, private RuleListObserver, private TickHost {
  public:
   CFolderSortDlg();
 
@@ -17,20 +27,63 @@ class CFolderSortDlg : public DialogBase {
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Form exchange (folder_sort_dlg_form.cpp). Both run with the controls'
+  // change notifications locked out.
+  void ReadForm();
+  void WriteForm();
+  void WriteTextIfDifferent(int controlId, const std::u16string& text);
+  void WriteConditionText();
+
   void AppendAboutMenuItem();
   void ApplyFormDefaults();
   void SetUpRuleListColumns();
   void PlaceWindow();
 
+  bool OnCommand(WORD id, WORD code);
+  bool OnNotify(const NMHDR& header);
   bool OnSysCommand(WPARAM id);
   bool OnPaint();
   bool OnClose();
   void OnDestroy();
 
+  // RuleListObserver
+  void RuleChanged(int index) override;
+  void RuleListKeyDown(unsigned key) override;
+  void LoadRuleIntoForm(int index);
+
+  // TickHost
+  void RunSortingPass() override;
+  void PostQuit() override;
+  void DispatchOneMessage() override;
+  void SetProgressPosition(uint32_t position) override;
+  void SignalTrayIcon() override;
+
+  // Monitoring options.
+  void SetInterval(uint32_t seconds);
+  void OnIntervalChange();
+  void OnIntervalKillFocus();
+  void OnIntervalSpin(int delta);
+  void OnStopMonitoringClick();
+
+  // Files, through the file-operation engine.
+  void StartFileOpWorker();
+  void PerformRequest(const FileOpRequest& request);
+  void MakeFolderPathExistFor(const std::u16string& folderPath);
+  bool AnyEntryMatchesFor(const std::u16string& sourcePattern);
+
+  void SaveAllSettings();
+
   HWND Control(int id) const { return GetDlgItem(Handle(), id); }
 
-  // Text of the title bar while a pass runs.
-  std::wstring ProcessingTitle;
+  RuleList Rules;
+  PatternHistory History;
+  RuleListView RuleView;
+  HistoryCombo HistoryView;
+  MainForm Form;
+  SortState Sort;
+  bool exchangingForm_ = false;
+  std::unique_ptr<FileOpWorker> fileOpWorker_;
+
   HICON LargeIcon = nullptr;
   HICON SmallIcon = nullptr;
 };

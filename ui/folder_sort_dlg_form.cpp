@@ -1,0 +1,76 @@
+// The two-way exchange between MainForm (with the stop flag) and the controls.
+#include <windows.h>
+
+#include "res/resource.h"
+#include "ui/folder_sort_dlg.h"
+#include "ui/win_text.h"
+
+namespace savrin {
+namespace {
+
+class ExchangeGuard {
+ public:
+  explicit ExchangeGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+  ~ExchangeGuard() { flag_ = previous_; }
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+
+int32_t SelectedIndex(HWND combo) { return static_cast<int32_t>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+void SelectIndex(HWND combo, int32_t index) {
+  const auto count = static_cast<int32_t>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  // -1, or a number past the last entry, leaves no entry selected.
+  SendMessageW(combo, CB_SETCURSEL, index >= 0 && index < count ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+}
+
+}  // namespace
+
+void CFolderSortDlg::ReadForm() {
+  ExchangeGuard guard(exchangingForm_);
+  Form.DestinationText = FromWide(GetWindowTextString(Control(IDC_DESTINATION_EDIT)));
+  Form.SourceText = FromWide(GetWindowTextString(Control(IDC_SOURCE_EDIT)));
+  Form.MethodIndex = SelectedIndex(Control(IDC_METHOD_COMBO));
+  Form.CollisionIndex = SelectedIndex(Control(IDC_COLLISION_COMBO));
+  Form.ConditionText = FromWide(GetWindowTextString(Control(IDC_CONDITION_COMBO)));
+  Form.IntervalText = FromWide(GetWindowTextString(Control(IDC_INTERVAL_EDIT)));
+  Sort.MonitoringStopped = IsDlgButtonChecked(Handle(), IDC_STOP_MONITORING) == BST_CHECKED ? 1 : 0;
+}
+
+void CFolderSortDlg::WriteForm() {
+  ExchangeGuard guard(exchangingForm_);
+  WriteTextIfDifferent(IDC_DESTINATION_EDIT, Form.DestinationText);
+  WriteTextIfDifferent(IDC_SOURCE_EDIT, Form.SourceText);
+  SelectIndex(Control(IDC_METHOD_COMBO), Form.MethodIndex);
+  SelectIndex(Control(IDC_COLLISION_COMBO), Form.CollisionIndex);
+  WriteConditionText();
+  WriteTextIfDifferent(IDC_INTERVAL_EDIT, Form.IntervalText);
+  if (Sort.MonitoringStopped < 0 || Sort.MonitoringStopped > 2) Sort.MonitoringStopped = 0;
+  // 2, which the program never produces itself, shows as the indeterminate
+  // mark the check box draws for it.
+  CheckDlgButton(Handle(), IDC_STOP_MONITORING, static_cast<UINT>(Sort.MonitoringStopped));
+}
+
+// Rewriting an unchanged text would move the caret and drop the selection.
+void CFolderSortDlg::WriteTextIfDifferent(int controlId, const std::u16string& text) {
+  HWND control = Control(controlId);
+  const std::wstring wide = ToWide(text);
+  if (GetWindowTextString(control) != wide) SetWindowTextW(control, wide.c_str());
+}
+
+// The field shows the first history entry that begins with the condition, as
+// a whole, so that the next read takes the entry's full text.
+void CFolderSortDlg::WriteConditionText() {
+  HWND combo = Control(IDC_CONDITION_COMBO);
+  const int entry = Form.ConditionText.empty() ? -1 : History.FindPrefix(Form.ConditionText);
+  if (entry >= 0) {
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    return;
+  }
+  if (SelectedIndex(combo) != -1) SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  WriteTextIfDifferent(IDC_CONDITION_COMBO, Form.ConditionText);
+}
+
+}  // namespace savrin

@@ -1,0 +1,85 @@
+#include "ui/window_pass_host.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <ctime>
+
+#include "res/resource.h"
+#include "ui/win_text.h"
+
+namespace savrin {
+
+void EnableEditButtons(HWND window, bool enable) {
+  for (int id : {IDC_ADD_RULE, IDC_DELETE_RULE, IDC_MODIFY_RULE, IDC_MOVE_UP, IDC_MOVE_DOWN}) {
+    EnableWindow(GetDlgItem(window, id), enable ? TRUE : FALSE);
+  }
+}
+
+WindowPassHost::WindowPassHost(HWND window, const RuleList& rules, std::function<void()> signalTrayIcon,
+                               FileSystemCalls files)
+    : window_(window), rules_(rules), signalTrayIcon_(std::move(signalTrayIcon)), files_(std::move(files)) {}
+
+bool WindowPassHost::TakeQuitRequest(int& exitCode) {
+  exitCode = quitCode_;
+  const bool taken = quitTaken_;
+  quitTaken_ = false;
+  return taken;
+}
+
+int WindowPassHost::RuleCount() { return rules_.GetCount(); }
+
+std::optional<SortRule> WindowPassHost::ReadRule(int index) {
+  const SortRule* rule = rules_.Rule(index);
+  if (rule == nullptr) return std::nullopt;
+  return *rule;
+}
+
+std::u16string WindowPassHost::WindowTitle() { return FromWide(GetWindowTextString(window_)); }
+
+void WindowPassHost::SetWindowTitle(const std::u16string& title) { SetWindowTextW(window_, ToWide(title).c_str()); }
+
+void WindowPassHost::EnableEditButtons(bool enable) { savrin::EnableEditButtons(window_, enable); }
+
+void WindowPassHost::SetProgressPosition(uint32_t position) {
+  SendDlgItemMessageW(window_, IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
+}
+
+void WindowPassHost::SignalTrayIcon() {
+  if (signalTrayIcon_) signalTrayIcon_();
+}
+
+bool WindowPassHost::DispatchOneMessage() {
+  MSG message;
+  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (message.message == WM_QUIT) {
+    quitTaken_ = true;
+    quitCode_ = static_cast<int>(message.wParam);
+    return true;
+  }
+  // Straight to the window procedure: no dialog keyboard handling here, so
+  // Escape cannot end the program in the middle of a pass.
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return true;
+}
+
+void WindowPassHost::WaitForActivity(uint32_t milliseconds) {
+  // The worker posts a message to the window when an operation ends, so a
+  // wait for input also ends with the operation.
+  MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void WindowPassHost::MakeFolderPathExist(const std::u16string& folderPath) {
+  if (files_.makeFolderPathExist) files_.makeFolderPathExist(folderPath);
+}
+
+bool WindowPassHost::AnyEntryMatches(const std::u16string& sourcePattern) {
+  return files_.anyEntryMatches && files_.anyEntryMatches(sourcePattern);
+}
+
+uint32_t WindowPassHost::Milliseconds() { return timeGetTime(); }
+
+int64_t WindowPassHost::CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+}  // namespace savrin
