@@ -1,6 +1,7 @@
 #include "ui/folder_sort_dlg.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <thread>
@@ -10,6 +11,7 @@
 #include "sorting/sort_schedule.h"
 #include "ui/about_box.h"
 #include "ui/column_layout.h"
+#include "ui/message_box.h"
 #include "ui/win_text.h"
 #include "ui/window_pass_host.h"
 
@@ -31,7 +33,7 @@ CFolderSortDlg::CFolderSortDlg() : DialogBase(IDD_MAIN_DIALOG) {
 BOOL CFolderSortDlg::OnInitDialog() {
   RuleView.Attach(Control(IDC_RULE_LIST), &Rules);
   Rules.SetDisplay(&RuleView);
-  Rules.SetObserver(this);
+  Rules.SetObserver(&Commands);
   HistoryView.Attach(Control(IDC_CONDITION_COMBO));
   History.SetDisplay(&HistoryView);
 
@@ -165,6 +167,13 @@ bool CFolderSortDlg::OnCommand(WORD id, WORD code) {
     case IDC_STOP_MONITORING:
       if (code == BN_CLICKED) OnStopMonitoringClick();
       return true;
+    case IDC_ADD_RULE: Commands.OnAddRule(); return true;
+    case IDC_MODIFY_RULE: Commands.OnModifyRule(); return true;
+    case IDC_DELETE_RULE: Commands.OnDeleteRule(); return true;
+    case IDC_MOVE_UP: Commands.OnMoveRulesUp(); return true;
+    case IDC_MOVE_DOWN: Commands.OnMoveRulesDown(); return true;
+    case IDC_ADD_PATTERN: Commands.OnAddPattern(); return true;
+    case IDC_DELETE_PATTERN: Commands.OnDeletePattern(); return true;
     case ID_TRAY_ORGANIZE_NOW:
       OrganizeNow(*this, Sort);
       return true;
@@ -300,22 +309,26 @@ void CFolderSortDlg::OnIntervalSpin(int delta) {
 
 void CFolderSortDlg::OnStopMonitoringClick() { ReadForm(); }
 
-// --- the rule list's notices ---------------------------------------------
+// --- what the editing commands need -----------------------------------------
 
-void CFolderSortDlg::LoadRuleIntoForm(int index) {
-  Form.SourceText = Rules.GetText(index, kSourceColumn);
-  Form.DestinationText = Rules.GetText(index, kDestinationColumn);
-  Form.ConditionText = Rules.GetText(index, kPatternColumn);
-  Form.MethodIndex = FormMethodIndex(Rules.GetWord(index));
-  Form.CollisionIndex = FormCollisionIndex(Rules.GetWord(index));
+PromptAnswer CFolderSortDlg::Prompt(const std::u16string& text, PromptButtons buttons) {
+  const UINT kind = buttons == PromptButtons::OkCancel ? MB_OKCANCEL : buttons == PromptButtons::YesNo ? MB_YESNO : MB_OK;
+  switch (ShowMessage(Handle(), ToWide(text), kind)) {
+    case IDCANCEL: return PromptAnswer::Cancel;
+    case IDYES: return PromptAnswer::Yes;
+    case IDNO: return PromptAnswer::No;
+    default: return PromptAnswer::Ok;
+  }
 }
 
-void CFolderSortDlg::RuleChanged(int index) {
-  if (index < 0) return;
-  LoadRuleIntoForm(index);
-  WriteForm();
+// The shell's display name is empty exactly when the text names no existing
+// item; a failed call counts as missing.
+bool CFolderSortDlg::PathExists(const std::u16string& path) {
+  SHFILEINFOW info{};
+  SHGetFileInfoW(ToWide(path).c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME);
+  return info.szDisplayName[0] != L'\0';
 }
 
-void CFolderSortDlg::RuleListKeyDown(unsigned) {}
+bool CFolderSortDlg::IsAltDown() { return (GetAsyncKeyState(VK_MENU) & 0x8000) != 0; }
 
 }  // namespace savrin

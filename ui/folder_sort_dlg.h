@@ -5,6 +5,7 @@
 #include <string>
 
 #include "rules/pattern_history.h"
+#include "rules/rule_commands.h"
 #include "rules/rule_list.h"
 #include "sorting/file_op_worker.h"
 #include "sorting/sort_schedule.h"
@@ -18,7 +19,7 @@ namespace savrin {
 
 // The main window (template 102): the rule list, the rule form, the edit
 // buttons and the monitoring options.
-class CFolderSortDlg : public DialogBase, private RuleListObserver, private TickHost {
+class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickHost {
  public:
   CFolderSortDlg();
 
@@ -29,8 +30,8 @@ class CFolderSortDlg : public DialogBase, private RuleListObserver, private Tick
  private:
   // Form exchange (folder_sort_dlg_form.cpp). Both run with the controls'
   // change notifications locked out.
-  void ReadForm();
-  void WriteForm();
+  void ReadForm() override;
+  void WriteForm() override;
   void WriteTextIfDifferent(int controlId, const std::u16string& text);
   void WriteConditionText();
 
@@ -46,10 +47,10 @@ class CFolderSortDlg : public DialogBase, private RuleListObserver, private Tick
   bool OnClose();
   void OnDestroy();
 
-  // RuleListObserver
-  void RuleChanged(int index) override;
-  void RuleListKeyDown(unsigned key) override;
-  void LoadRuleIntoForm(int index);
+  // RuleCommandHost: what the editing commands need of the window.
+  PromptAnswer Prompt(const std::u16string& text, PromptButtons buttons) override;
+  bool PathExists(const std::u16string& path) override;
+  bool IsAltDown() override;
 
   // TickHost
   void RunSortingPass() override;
@@ -71,7 +72,7 @@ class CFolderSortDlg : public DialogBase, private RuleListObserver, private Tick
   void MakeFolderPathExistFor(const std::u16string& folderPath);
   bool AnyEntryMatchesFor(const std::u16string& sourcePattern);
 
-  void SaveAllSettings();
+  void SaveAllSettings() override;
 
   HWND Control(int id) const { return GetDlgItem(Handle(), id); }
 
@@ -80,6 +81,7 @@ class CFolderSortDlg : public DialogBase, private RuleListObserver, private Tick
   RuleListView RuleView;
   HistoryCombo HistoryView;
   MainForm Form;
+  RuleCommands Commands{Rules, History, Form, *this};
   SortState Sort;
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;

@@ -3,6 +3,7 @@
 // messages to its windows and controls, and through the files it leaves.
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,8 @@ std::wstring ListCell(HWND list, int row, int column);
 // Acting on them. Clicks are posted, so that a message box the click opens
 // does not block the driver.
 void SetText(HWND control, const std::wstring& text);
+// Selects a drop-down entry and tells the window, as a user's choice does.
+void SelectComboEntry(HWND dialog, int id, int index);
 void Click(HWND dialog, int id);
 void PressKey(HWND control, UINT virtualKey);
 void RequestClose(HWND window);
@@ -101,5 +104,17 @@ bool WaitUntil(Condition condition, DWORD milliseconds = 10000) {
     Sleep(20);
   }
 }
+
+}  // namespace savrin::e2e
+
+namespace savrin::e2e {
+
+// Real input, through the system's input queue, for what window messages
+// cannot fake: held modifier keys (the program asks GetAsyncKeyState), the
+// dialog's own keyboard handling, and mouse clicks on list rows.
+void FocusControl(HWND control);
+void SendKeyChord(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+void ClickScreenPoint(POINT point);
+POINT ListRowCentre(HWND list, int row);
 
 }  // namespace savrin::e2e

@@ -1,0 +1,182 @@
+// The settings file: what a start loads into the window, what an end writes.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/settings_text.h"
+
+namespace savrin::e2e {
+namespace {
+
+const wchar_t kThreeRules[] =
+    L"[Source]\r\n0=C:\\in\r\n1=C:\\データ\\受信\r\n2=C:\\한글\\\U0001F4C1\r\n"
+    L"[Destination]\r\n0=D:\\out\r\n1=D:\\保存\r\n2=D:\\x\r\n"
+    L"[Pattern]\r\n0=*.pdf\r\n1=報告.doc\r\n2=*.txt\r\n"
+    L"[Condition]\r\n0=65793\r\n1=0\r\n2=1\r\n"
+    L"[FilenamePattern]\r\n0=*.pdf\r\n1=報告.doc\r\n"
+    L"[Option]\r\nTime=45\r\nStatus=0\r\nMinimized=0\r\n"
+    L"[Column]\r\n1=150\r\n2=160\r\n3=70\r\n";
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void WriteSettings(const std::wstring& text) { folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(text)); }
+  std::wstring SavedText() {
+    const std::optional<std::wstring> text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
+    EXPECT_TRUE(text.has_value()) << "the settings file is UTF-16LE with a BOM";
+    return text.value_or(L"");
+  }
+  HWND Start() {
+    savrin = SavrinProcess::Start(folder);
+    HWND main = savrin->WaitForMainWindow();
+    EXPECT_NE(main, nullptr);
+    return main;
+  }
+  void CloseAndWait(HWND main) {
+    RequestClose(main);
+    ASSERT_TRUE(savrin->WaitForExit(15000));
+  }
+
+  TestFolder folder;
+  std::unique_ptr<SavrinProcess> savrin;
+};
+
+TEST_F(SettingsTest, StartLoadsRulesHistoryOptionsAndWidths) {
+  WriteSettings(kThreeRules);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  HWND list = Item(main, 1000);
+  ASSERT_EQ(ListRowCount(list), 3);
+  EXPECT_EQ(ListCell(list, 0, 0), L"C:\\in");
+  EXPECT_EQ(ListCell(list, 0, 1), L"D:\\out");
+  EXPECT_EQ(ListCell(list, 0, 2), L"*.pdf");
+  EXPECT_EQ(ListCell(list, 1, 0), L"C:\\データ\\受信");
+  EXPECT_EQ(ListCell(list, 1, 2), L"報告.doc");
+  EXPECT_EQ(ListCell(list, 2, 0), L"C:\\한글\\\U0001F4C1");
+  EXPECT_EQ(ListColumnWidth(list, 0), 150);
+  EXPECT_EQ(ListColumnWidth(list, 1), 160);
+  EXPECT_EQ(ListColumnWidth(list, 2), 70);
+  EXPECT_EQ(ComboEntries(Item(main, 1011)), (std::vector<std::wstring>{L"*.pdf", L"報告.doc"}));
+  EXPECT_EQ(WindowText(Item(main, 1018)), L"45");
+  EXPECT_FALSE(IsChecked(Item(main, 1019)));
+}
+
+TEST_F(SettingsTest, CloseWritesTheSameStateBackWithTheWindowRectangle) {
+  WriteSettings(std::wstring(L"; kept by the user\r\n[Other]\r\nkey=value\r\n") + kThreeRules);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  RECT window{};
+  GetWindowRect(main, &window);
+  CloseAndWait(main);
+
+  const SettingsView saved(SavedText());
+  EXPECT_EQ(saved.Keys(L"Source"), (std::vector<std::wstring>{L"0", L"1", L"2"}));
+  EXPECT_EQ(saved.Get(L"Source", L"1"), L"C:\\データ\\受信");
+  EXPECT_EQ(saved.Get(L"Source", L"2"), L"C:\\한글\\\U0001F4C1") << "characters outside the Japanese code page survive";
+  EXPECT_EQ(saved.Get(L"Destination", L"1"), L"D:\\保存");
+  EXPECT_EQ(saved.Get(L"Pattern", L"1"), L"報告.doc");
+  EXPECT_EQ(saved.Get(L"Condition", L"0"), L"65793");
+  EXPECT_EQ(saved.Get(L"FilenamePattern", L"1"), L"報告.doc");
+  EXPECT_FALSE(saved.Get(L"FilenamePattern", L"2").has_value());
+  EXPECT_EQ(saved.Get(L"Option", L"Time"), L"45");
+  EXPECT_EQ(saved.Get(L"Option", L"Status"), L"0");
+  EXPECT_EQ(saved.Get(L"Option", L"Minimized"), L"0");
+  EXPECT_EQ(saved.Get(L"Column", L"1"), L"150");
+  EXPECT_EQ(saved.Get(L"Option", L"Left"), std::to_wstring(window.left));
+  EXPECT_EQ(saved.Get(L"Option", L"Top"), std::to_wstring(window.top));
+  EXPECT_EQ(saved.Get(L"Option", L"Right"), std::to_wstring(window.right));
+  EXPECT_EQ(saved.Get(L"Option", L"Bottom"), std::to_wstring(window.bottom));
+  EXPECT_EQ(saved.Get(L"Other", L"key"), L"value") << "sections the program does not own survive";
+  EXPECT_NE(SavedText().find(L"; kept by the user"), std::wstring::npos);
+}
+
+TEST_F(SettingsTest, WithoutAFileTheDefaultsApplyAndTheWindowIsCentred) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(ListRowCount(Item(main, 1000)), 0);
+  EXPECT_EQ(WindowText(Item(main, 1018)), L"60");
+  EXPECT_TRUE(IsChecked(Item(main, 1019))) << "a first start begins with monitoring stopped";
+  EXPECT_TRUE(ComboEntries(Item(main, 1011)).empty());
+  RECT window{};
+  GetWindowRect(main, &window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  EXPECT_EQ(window.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
+  EXPECT_EQ(window.top, GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2);
+  EXPECT_FALSE(folder.Exists(L"Savrin.ini")) << "nothing is written during start-up";
+}
+
+TEST_F(SettingsTest, StoredRectangleOfTheRightSizeIsUsedWhereverItLies) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  RECT window{};
+  GetWindowRect(main, &window);
+  CloseAndWait(main);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+
+  std::wstring text = SavedText();
+  WriteSettings(L"[Option]\r\nTop=7\r\nLeft=9\r\nRight=" + std::to_wstring(9 + width) +
+                L"\r\nBottom=" + std::to_wstring(7 + height) + L"\r\n");
+  main = Start();
+  ASSERT_NE(main, nullptr);
+  GetWindowRect(main, &window);
+  EXPECT_EQ(window.left, 9);
+  EXPECT_EQ(window.top, 7);
+  CloseAndWait(main);
+
+  // One pixel off in width: discarded, centred.
+  WriteSettings(L"[Option]\r\nTop=7\r\nLeft=9\r\nRight=" + std::to_wstring(10 + width) +
+                L"\r\nBottom=" + std::to_wstring(7 + height) + L"\r\n");
+  main = Start();
+  ASSERT_NE(main, nullptr);
+  GetWindowRect(main, &window);
+  EXPECT_EQ(window.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2);
+}
+
+TEST_F(SettingsTest, GarbageInTheFileStillGivesAWindow) {
+  std::mt19937 random(12345);
+  std::string garbage(64 * 1024, '\0');
+  for (char& byte : garbage) byte = static_cast<char>(random());
+  folder.WriteBytes(L"Savrin.ini", garbage);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(IsWindowVisible(main));
+  CloseAndWait(main);
+}
+
+TEST_F(SettingsTest, ShiftJisFileWrittenByTheAnsiProfileFunctionsLoads) {
+  // "[Source]\r\n0=C:\データ\受信" ... in code page 932, no byte-order mark.
+  const std::string sjis =
+      "[Source]\r\n0=C:\\\x83\x66\x81\x5B\x83\x5E\\\x8E\xF3\x90\x4D\r\n"
+      "[Destination]\r\n0=D:\\out\r\n[Pattern]\r\n0=*.txt\r\n[Condition]\r\n0=1\r\n";
+  folder.WriteBytes(L"Savrin.ini", sjis);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_EQ(ListRowCount(Item(main, 1000)), 1);
+  EXPECT_EQ(ListCell(Item(main, 1000), 0, 0), L"C:\\データ\\受信");
+}
+
+TEST_F(SettingsTest, KillingTheProgramWhileItSavesNeverLosesARule) {
+  WriteSettings(kThreeRules);
+  std::mt19937 random(2026);
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    // Each click of the history's add button saves the whole file.
+    for (int i = 0; i < 200; ++i) Click(main, 1014);
+    Sleep(static_cast<DWORD>(random() % 60));
+    savrin.reset();  // terminates the process wherever it is
+
+    const std::optional<std::wstring> text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
+    ASSERT_TRUE(text.has_value());
+    const SettingsView saved(*text);
+    ASSERT_EQ(saved.Keys(L"Source").size(), 3u);
+    EXPECT_EQ(saved.Get(L"Source", L"2"), L"C:\\한글\\\U0001F4C1");
+    EXPECT_EQ(saved.Get(L"Condition", L"2"), L"1");
+  }
+}
+
+}  // namespace
+}  // namespace savrin::e2e

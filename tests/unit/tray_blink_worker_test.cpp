@@ -1,0 +1,161 @@
+#include "tray/tray_blink_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "tray/tray_icons.h"
+
+namespace savrin {
+namespace {
+
+class RecordingSink : public TraySink {
+ public:
+  explicit RecordingSink(const uint32_t& clock) : clock_(clock) {}
+  std::vector<std::pair<uint32_t, int>> modifies;  // (time, icon)
+  void ModifyIcon(int icon) override { modifies.emplace_back(clock_, icon); }
+
+ private:
+  const uint32_t& clock_;
+};
+
+class TrayBlinkTest : public ::testing::Test {
+ protected:
+  // Turns until the worker would wait for a signal or the time runs out,
+  // sleeping on the simulated clock.
+  TrayBlinkWorker::Next RunUntil(uint32_t end) {
+    for (int guard = 0; guard < 100000; ++guard) {
+      const TrayBlinkWorker::Next next = worker.Turn();
+      if (next == TrayBlinkWorker::Next::WaitForSignal) return next;
+      if (next == TrayBlinkWorker::Next::SleepThenLook) now += 100;
+      if (now >= end) return next;
+    }
+    ADD_FAILURE() << "the worker never slept";
+    return TrayBlinkWorker::Next::WaitForSignal;
+  }
+  std::vector<int> Icons() const {
+    std::vector<int> icons;
+    for (const auto& modify : sink.modifies) icons.push_back(modify.second);
+    return icons;
+  }
+
+  uint32_t now = 0;
+  TrayFlags flags;
+  std::atomic<uint32_t> passActive{0};
+  RecordingSink sink{now};
+  TrayBlinkWorker worker{flags, passActive, sink, [this] { return now; }, [](uint32_t) {}};
+};
+
+TEST_F(TrayBlinkTest, BlinksOnTheClocksHalfSecondsAndRestoresTheStatusIcon) {
+  flags.NewShellIcons = 1;
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  now = 10'250;  // first half, running icon not yet sent: sent at once
+  RunUntil(12'000);
+  ASSERT_GE(sink.modifies.size(), 4u);
+  EXPECT_EQ(sink.modifies[0], std::make_pair(10'250u, 134));
+  EXPECT_EQ(sink.modifies[1], std::make_pair(10'550u, 133)) << "within 100 ms after the half second";
+  EXPECT_EQ(sink.modifies[2], std::make_pair(11'050u, 134));
+  EXPECT_EQ(sink.modifies[3], std::make_pair(11'550u, 133));
+
+  flags.TrayStatusCopy = 1;
+  passActive = 0;
+  const size_t before = sink.modifies.size();
+  EXPECT_EQ(RunUntil(20'000), TrayBlinkWorker::Next::WaitForSignal);
+  ASSERT_EQ(sink.modifies.size(), before + 1);
+  EXPECT_EQ(sink.modifies.back().second, 132) << "the stopped icon comes back";
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_EQ(sink.modifies.size(), before + 1) << "restored once";
+}
+
+TEST_F(TrayBlinkTest, StartingInASecondHalfChangesNothingUntilTheNextFirstHalf) {
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  now = 700;
+  RunUntil(1'000);
+  EXPECT_TRUE(sink.modifies.empty());
+  RunUntil(1'100);
+  EXPECT_EQ(Icons(), std::vector<int>{130}) << "16-colour set: running icon";
+}
+
+TEST_F(TrayBlinkTest, SpellThatEndsBeforeTheBlinkIconLeavesTheRunningIcon) {
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  now = 100;
+  RunUntil(400);
+  passActive = 0;
+  RunUntil(5'000);
+  EXPECT_EQ(Icons(), std::vector<int>{130}) << "no blink icon was sent, so nothing is restored";
+}
+
+TEST_F(TrayBlinkTest, NormalShownCarriesIntoTheNextSpell) {
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  now = 100;
+  RunUntil(300);  // running icon sent
+  passActive = 0;
+  RunUntil(1'000);
+  passActive = 1;
+  now = 1'600;  // a second half: the blink icon goes at once
+  RunUntil(1'650);
+  EXPECT_EQ(Icons(), (std::vector<int>{130, 129}));
+}
+
+TEST_F(TrayBlinkTest, ShownWindowOrNoPassMeansNoBlinking) {
+  passActive = 1;
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  flags.HiddenInTray = 1;
+  passActive = 0;
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_TRUE(sink.modifies.empty());
+}
+
+TEST(TrayIcons, SetsAndRoles) {
+  EXPECT_EQ(StatusIconResource(1, 0), 131);
+  EXPECT_EQ(StatusIconResource(0, 0), 130);
+  EXPECT_EQ(StatusIconResource(2, 0), 130) << "only exactly 1 counts as stopped";
+  EXPECT_EQ(StatusIconResource(1, 1), 132);
+  EXPECT_EQ(StatusIconResource(0, 1), 134);
+  EXPECT_EQ(TrayIconResource(TrayIconRole::Blink, 0), 129);
+  EXPECT_EQ(TrayIconResource(TrayIconRole::Blink, 1), 133);
+}
+
+TEST(TrayIcons, NewShellIconsByVersion) {
+  struct Case {
+    uint32_t major, minor, expected;
+  } const cases[] = {{5, 1, 1}, {5, 2, 1}, {6, 1, 1}, {6, 2, 1}, {4, 10, 0}, {5, 0, 0}, {6, 0, 0}, {10, 0, 0}};
+  for (const Case& c : cases) EXPECT_EQ(NewShellIconsFor(c.major, c.minor), c.expected) << c.major << "." << c.minor;
+}
+
+class CountingSink : public TraySink {
+ public:
+  std::atomic<int> count{0};
+  void ModifyIcon(int) override { ++count; }
+};
+
+TEST(TrayBlinkThread, WakesOnTheSignalAndStops) {
+  TrayFlags flags;
+  std::atomic<uint32_t> passActive{0};
+  CountingSink sink;
+  std::atomic<uint32_t> clock{100};
+  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
+                         [&](uint32_t ms) { clock += ms; std::this_thread::yield(); });
+  std::thread thread([&] { worker.Run(); });
+  // Flag first, signal second, as every writer does. The thread resets the
+  // event when it starts, dropping a signal that came before, so keep
+  // signalling until it blinks.
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  while (sink.count.load() < 3) {
+    flags.TrayIconEvent.Set();
+    std::this_thread::yield();
+  }
+  passActive = 0;
+  worker.Stop();
+  thread.join();
+  EXPECT_GE(sink.count.load(), 3);
+}
+
+}  // namespace
+}  // namespace savrin
