@@ -7,9 +7,9 @@ bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == 
 bool IsQuote(char16_t c) { return c == u'"' || c == u'\''; }
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 
-// Windows folds every letter of a profile name; the program's own names are
-// ASCII, so folding the common alphabets only decides which foreign names
-// count as duplicates, and does so as Windows would.
+// Windows ignores the case of every letter in a profile name. The program's
+// own names are ASCII, so beyond A-Z the fold only decides which foreign
+// names count as duplicates; the alphabets users type cover that.
 char16_t FoldNameChar(char16_t c) {
   if ((c >= u'A' && c <= u'Z') || (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) ||
       (c >= 0x0391 && c <= 0x03A9 && c != 0x03A2) || (c >= 0x0410 && c <= 0x042F)) {
