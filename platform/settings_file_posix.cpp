@@ -85,9 +85,9 @@ Status SyncFolderOf(const std::string& path) {
 
 std::optional<std::string> ReadWholeFile(const std::u16string& path) {
   if (path.empty()) return std::nullopt;
-  Descriptor file(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-  // A device or pipe in the file's place is no settings file, and might
-  // never end.
+  // A device or pipe in the file's place is no settings file and might never
+  // end; O_NONBLOCK keeps opening a pipe from waiting for a writer.
+  Descriptor file(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
   if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
       static_cast<uint64_t>(info.st_size) > kMaxSettingsFileBytes) {

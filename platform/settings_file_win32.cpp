@@ -92,10 +92,10 @@ Status WriteAll(HANDLE file, std::string_view bytes) {
   return Status::Ok();
 }
 
-// A file that anyone holds open cannot be renamed over, even when shared for
-// deletion. Virus scanners and indexers open a freshly written settings file
-// for a moment, so a refusal is retried for up to half a second before the
-// settings are given up.
+// Windows refuses to rename over a file that anyone holds open, even one
+// shared for deletion. Virus scanners and indexers open a freshly written
+// settings file for a moment, so a refusal is retried for up to half a
+// second before the settings are given up.
 Status MoveOver(const std::u16string& from, const std::u16string& to) {
   for (int attempt = 1;; ++attempt) {
     if (MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Status::Ok();
