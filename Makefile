@@ -37,13 +37,15 @@ win64: deps
 build: native win64
 
 # libFuzzer needs clang; new inputs it finds stay in $(FUZZ)/corpus for the
-# next run, crashes land in $(FUZZ) as crash-*.
+# next run, a crashing input lands in $(FUZZ) as crash-*. Its progress lines
+# go to $(FUZZ)/last-run.log; only a failure or the final count is shown.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSAVRIN_FUZZ=ON >/dev/null
 	cmake --build $(FUZZ) --target settings_fuzz -j$(JOBS)
 	mkdir -p $(FUZZ)/corpus
-	$(FUZZ)/settings_fuzz -max_total_time=10 -print_final_stats=1 -artifact_prefix=$(FUZZ)/ \
-	  -dict=tests/fuzz/settings.dict $(FUZZ)/corpus tests/fuzz/corpus
+	@$(FUZZ)/settings_fuzz -max_total_time=10 -artifact_prefix=$(FUZZ)/ -dict=tests/fuzz/settings.dict \
+	  $(FUZZ)/corpus tests/fuzz/corpus >$(FUZZ)/last-run.log 2>&1 || { tail -n 60 $(FUZZ)/last-run.log; exit 1; }
+	@grep '^Done' $(FUZZ)/last-run.log
 
 test-native: native tsan
 	$(CTEST) --test-dir $(NATIVE)
