@@ -3,14 +3,16 @@
 #   make test     build everything and run every test
 #   make build    the native core build and the Windows cross build
 #   make package  build/Savrin-1.32.zip with Savrin.exe and a short read-me
+#   make fuzz     build the settings fuzz target with clang and run it briefly
 
 JOBS     ?= $(shell nproc)
 NATIVE   := build/native
 TSAN     := build/native-tsan
 WIN64    := build/win64
+FUZZ     := build/fuzz
 CTEST    := ctest --output-on-failure --no-tests=error
 
-.PHONY: all deps prefix native tsan win64 build test test-native test-win64 run package clean
+.PHONY: all deps prefix native tsan win64 fuzz build test test-native test-win64 run package clean
 all: build
 
 deps:
@@ -34,6 +36,17 @@ win64: deps
 
 build: native win64
 
+# libFuzzer needs clang; new inputs it finds stay in $(FUZZ)/corpus for the
+# next run, a crashing input lands in $(FUZZ) as crash-*. Its progress lines
+# go to $(FUZZ)/last-run.log; only a failure or the final count is shown.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSAVRIN_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) --target settings_fuzz -j$(JOBS)
+	mkdir -p $(FUZZ)/corpus
+	@$(FUZZ)/settings_fuzz -max_total_time=10 -artifact_prefix=$(FUZZ)/ -dict=tests/fuzz/settings.dict \
+	  $(FUZZ)/corpus tests/fuzz/corpus >$(FUZZ)/last-run.log 2>&1 || { tail -n 60 $(FUZZ)/last-run.log; exit 1; }
+	@grep '^Done' $(FUZZ)/last-run.log
+
 test-native: native tsan
 	$(CTEST) --test-dir $(NATIVE)
 	$(CTEST) --test-dir $(TSAN)
@@ -42,7 +55,7 @@ test-win64: win64 prefix
 	tools/with-display.sh $(CTEST) --test-dir $(WIN64)
 	@if [ -f $(WIN64)/main-window.bmp ]; then convert $(WIN64)/main-window.bmp build/main-window.png && echo "screenshot: build/main-window.png"; fi
 
-test: test-native test-win64
+test: test-native test-win64 fuzz
 
 run: win64 prefix
 	tools/run-savrin.sh $(WIN64)/Savrin.exe

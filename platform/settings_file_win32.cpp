@@ -1,0 +1,158 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/settings_file.h"
+
+namespace savrin {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide API takes the core's UTF-16 as it is");
+
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+Status ErrorStatus(DWORD error, const char* what) {
+  StatusCode code = StatusCode::IoError;
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      code = StatusCode::NotFound;
+      break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      code = StatusCode::Exists;
+      break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      code = StatusCode::AccessDenied;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      code = StatusCode::SharingViolation;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      code = StatusCode::NoSpace;
+      break;
+  }
+  return Status::Error(code, static_cast<int32_t>(error), what);
+}
+
+Status LastErrorStatus(const char* what) { return ErrorStatus(GetLastError(), what); }
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE Get() const { return handle_; }
+  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    const bool closed = !IsValid() || CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// CREATE_NEW: a name that exists already, ours or anyone's, is never opened;
+// the next candidate is tried instead.
+HANDLE CreateExclusive(const std::u16string& path, std::u16string& tempPath) {
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  const uint64_t seed = (uint64_t{GetCurrentProcessId()} << 40) ^ static_cast<uint64_t>(counter.QuadPart);
+  for (uint64_t attempt = 0; attempt < 100; ++attempt) {
+    tempPath = TempPathFor(path, seed + attempt);
+    // No FILE_ATTRIBUTE_TEMPORARY: the file becomes the settings file itself
+    // and would keep the attribute after the rename.
+    HANDLE file = CreateFileW(Wide(tempPath), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+Status WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastErrorStatus("WriteFile");
+    if (written == 0) return Status::Error(StatusCode::IoError, 0, "WriteFile wrote nothing");
+    bytes.remove_prefix(written);
+  }
+  return Status::Ok();
+}
+
+// Windows refuses to rename over a file that anyone holds open, even one
+// shared for deletion. Virus scanners and indexers open a freshly written
+// settings file for a moment, so a refusal is retried for up to half a
+// second before the settings are given up.
+Status MoveOver(const std::u16string& from, const std::u16string& to) {
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Status::Ok();
+    const DWORD error = GetLastError();
+    if (attempt == 20 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) {
+      return ErrorStatus(error, "MoveFileExW");
+    }
+    Sleep(25);
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::u16string& path) {
+  if (path.empty()) return std::nullopt;
+  // Shares everything, so that reading never locks out another program. A
+  // folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS, so it fails
+  // here as unreadable.
+  Handle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file.IsValid() || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size) ||
+      static_cast<uint64_t>(size.QuadPart) > kMaxSettingsFileBytes) {
+    return std::nullopt;
+  }
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) return bytes;
+    bytes.append(buffer, got);
+    if (bytes.size() > kMaxSettingsFileBytes) return std::nullopt;  // grew while being read
+  }
+}
+
+Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
+  if (path.empty()) return Status::Error(StatusCode::NotFound, 0, "no settings path");
+  // Windows refuses to rename over a read-only file but Wine does not; asked
+  // first, a read-only settings file stays as the user made it on both, and
+  // a folder in its place is not retried as if it were a passing lock.
+  const DWORD attributes = GetFileAttributesW(Wide(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    return Status::Error(StatusCode::AccessDenied, ERROR_ACCESS_DENIED, "settings file is read-only or a folder");
+  }
+  std::u16string tempPath;
+  Handle temp(CreateExclusive(path, tempPath));
+  if (!temp.IsValid()) return LastErrorStatus("CreateFileW");
+  Status status = WriteAll(temp.Get(), bytes);
+  if (status.IsOk() && !FlushFileBuffers(temp.Get())) status = LastErrorStatus("FlushFileBuffers");
+  if (status.IsOk() && !temp.Close()) status = LastErrorStatus("CloseHandle");
+  if (status.IsOk()) status = MoveOver(tempPath, path);
+  if (!status.IsOk()) {
+    temp.Close();
+    DeleteFileW(Wide(tempPath));
+  }
+  return status;
+}
+
+}  // namespace savrin
