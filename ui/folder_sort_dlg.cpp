@@ -46,12 +46,7 @@ BOOL CFolderSortDlg::OnInitDialog() {
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
   ApplyFormDefaults();
   SetUpRuleListColumns();
-
-  Form.IntervalText = NumberText(Sort.IntervalSeconds);
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(Sort.IntervalSeconds));
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETSTEP, 1, 0);
-  Sort.ElapsedSeconds = 0;
+  LoadSettingsAtStart();
   WriteForm();
 
   Sort.PassActive = 0;
@@ -108,25 +103,6 @@ void CFolderSortDlg::SetUpRuleListColumns() {
     info.iSubItem = column;
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
   }
-}
-
-void CFolderSortDlg::PlaceWindow() {
-  RECT window{};
-  GetWindowRect(Handle(), &window);
-  const int width = window.right - window.left;
-  const int height = window.bottom - window.top;
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;
-  placement.showCmd = SW_SHOW;
-  placement.rcNormalPosition.left = screenWidth / 2 - width / 2;
-  placement.rcNormalPosition.top = screenHeight / 2 - height / 2;
-  placement.rcNormalPosition.right = placement.rcNormalPosition.left + width;
-  placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + height;
-  SetWindowPlacement(Handle(), &placement);
-  ShowWindow(Handle(), SW_SHOWNORMAL);
 }
 
 INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -230,9 +206,10 @@ bool CFolderSortDlg::OnClose() {
 }
 
 void CFolderSortDlg::OnDestroy() {
+  RemoveTrayIcon();
   KillTimer(Handle(), kSortTimerId);
   ReadForm();
-  SaveAllSettings();
+  SaveAllSettingsAndWindowRect();
 }
 
 // --- schedule and pass --------------------------------------------------
@@ -329,6 +306,12 @@ bool CFolderSortDlg::PathExists(const std::u16string& path) {
   return info.szDisplayName[0] != L'\0';
 }
 
-bool CFolderSortDlg::IsAltDown() { return (GetAsyncKeyState(VK_MENU) & 0x8000) != 0; }
+// The key state as of the key message being handled, or the key as it is
+// now: under Wine, input injected by another program (the end-to-end driver,
+// a remote-control tool) reaches the thread's key state but not the
+// asynchronous one.
+bool CFolderSortDlg::IsAltDown() {
+  return (GetKeyState(VK_MENU) & 0x8000) != 0 || (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+}
 
 }  // namespace savrin

@@ -7,9 +7,11 @@
 #include "rules/pattern_history.h"
 #include "rules/rule_commands.h"
 #include "rules/rule_list.h"
+#include "settings/ini_document.h"
 #include "sorting/file_op_worker.h"
 #include "sorting/sort_schedule.h"
 #include "sorting/sort_state.h"
+#include "tray/tray_blink_worker.h"
 #include "ui/dialog_base.h"
 #include "ui/history_combo.h"
 #include "ui/main_form.h"
@@ -72,7 +74,16 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void MakeFolderPathExistFor(const std::u16string& folderPath);
   bool AnyEntryMatchesFor(const std::u16string& sourcePattern);
 
+  // Settings (folder_sort_dlg_settings.cpp).
+  void LoadSettingsAtStart();
+  void UpdateSettingsDocument();
+  void WriteSettingsFile();
   void SaveAllSettings() override;
+  void SaveAllSettingsAndWindowRect();
+
+  // Tray icon (folder_sort_dlg_tray.cpp).
+  bool AddTrayIcon();
+  bool RemoveTrayIcon();
 
   HWND Control(int id) const { return GetDlgItem(Handle(), id); }
 
@@ -83,6 +94,12 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   MainForm Form;
   RuleCommands Commands{Rules, History, Form, *this};
   SortState Sort;
+  TrayFlags Tray;
+  std::u16string settingsPath_;
+  // The file as read at start-up, kept so that lines the program does not
+  // own survive every save; the program never reads the file again.
+  IniDocument settingsDocument_;
+  bool settingsWritable_ = true;
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;
 

@@ -9,6 +9,4 @@ void CFolderSortDlg::MakeFolderPathExistFor(const std::u16string&) {}
 
 bool CFolderSortDlg::AnyEntryMatchesFor(const std::u16string&) { return false; }
 
-void CFolderSortDlg::SaveAllSettings() {}
-
 }  // namespace savrin

@@ -33,6 +33,18 @@ static_assert(LVIS_FOCUSED == kFocused && LVIS_SELECTED == kSelected, "row state
 void RuleListView::Attach(HWND listView, RuleList* list) {
   view_ = listView;
   list_ = list;
+  SetWindowSubclass(view_, &RuleListView::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK RuleListView::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self) {
+  if (message == WM_SYSKEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
+    auto* view = reinterpret_cast<RuleListView*>(self);
+    if (view->list_ != nullptr) view->list_->NotifyKeyDown(static_cast<unsigned>(wParam));
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &RuleListView::SubclassProc, 1);
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void RuleListView::RowInserted(int index, const SortRule& rule) {

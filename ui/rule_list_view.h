@@ -11,6 +11,9 @@ namespace savrin {
 // never disagree whichever side moved first.
 class RuleListView : public RuleListDisplay {
  public:
+  // Also subclasses the view: with Alt held, arrow keys arrive as system
+  // keys, which the view does not report; they are reported here instead, in
+  // the window's own message loop and in a pass's alike.
   void Attach(HWND listView, RuleList* list);
   HWND Handle() const { return view_; }
 
@@ -30,6 +33,9 @@ class RuleListView : public RuleListDisplay {
   // Set while the view is being changed on the list's behalf: the item-changed
   // notifications that causes are the list's own news, not the user's.
   bool applyingListChange_ = false;
+
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
 };
 
 }  // namespace savrin

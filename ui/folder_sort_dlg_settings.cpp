@@ -1,0 +1,129 @@
+// The main window's settings: loaded once at start-up, written whole after
+// every change and at the end.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "platform/settings_file.h"
+#include "res/resource.h"
+#include "settings/ini_document.h"
+#include "settings/settings_encoding.h"
+#include "settings/settings_load.h"
+#include "settings/settings_path.h"
+#include "settings/settings_save.h"
+#include "settings/settings_storage.h"
+#include "settings/window_rect.h"
+#include "sorting/interval_text.h"
+#include "ui/folder_sort_dlg.h"
+#include "ui/win_text.h"
+
+namespace savrin {
+namespace {
+
+// Files without a byte-order mark that are not UTF-8 were written in the
+// ANSI code page: CP932 on a Japanese desktop.
+std::u16string DecodeAnsi(std::string_view bytes) {
+  if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX)) return {};
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
+  return FromWide(wide);
+}
+
+}  // namespace
+
+void CFolderSortDlg::LoadSettingsAtStart() {
+  settingsPath_ = SettingsPathFor(FromWide(ModuleFilePath()));
+  const std::optional<std::string> bytes = ReadWholeFile(settingsPath_);
+  if (bytes) {
+    settingsDocument_ = IniDocument(DecodeSettingsBytes(*bytes, DecodeAnsi));
+  } else if (GetFileAttributesW(ToWide(settingsPath_).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // There is a file, but it could not be read (locked, too large, a
+    // folder): run on the defaults, but never write them over the user's rules.
+    settingsWritable_ = false;
+  }
+  const LoadedSettings loaded = LoadSettings(settingsDocument_);
+
+  for (const SortRule& rule : loaded.Rules) {
+    const int row = Rules.InsertRule(Rules.GetCount(), rule.Source);
+    Rules.SetText(row, kDestinationColumn, rule.Destination);
+    Rules.SetText(row, kPatternColumn, rule.Pattern);
+    Rules.SetWord(row, rule.Condition);
+  }
+  for (const std::u16string& entry : loaded.History) History.Append(entry);
+
+  Sort.IntervalSeconds = loaded.IntervalSeconds;
+  Form.IntervalText = NumberText(Sort.IntervalSeconds);
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(Sort.IntervalSeconds));
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
+  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETSTEP, 1, 0);
+  Sort.ElapsedSeconds = 0;
+
+  Sort.MonitoringStopped = loaded.MonitoringStopped;
+  Tray.TrayStatusCopy = loaded.MonitoringStopped;
+  Tray.HiddenInTray = static_cast<uint32_t>(loaded.HiddenInTray);
+
+  for (int column = 0; column < 3; ++column) {
+    if (const auto width = loaded.ColumnWidths[static_cast<size_t>(column)]) {
+      SendDlgItemMessageW(Handle(), IDC_RULE_LIST, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                          MAKELPARAM(*width & 0xFFFF, 0));
+    }
+  }
+}
+
+void CFolderSortDlg::UpdateSettingsDocument() {
+  SettingsSnapshot snapshot;
+  for (int row = 0; row < Rules.GetCount(); ++row) snapshot.Rules.push_back(*Rules.Rule(row));
+  snapshot.History = History.Entries();
+  snapshot.IntervalSeconds = Sort.IntervalSeconds;
+  snapshot.MonitoringStopped = Sort.MonitoringStopped;
+  snapshot.HiddenInTray = static_cast<int32_t>(Tray.HiddenInTray.load());
+  for (int column = 0; column < 3; ++column) {
+    snapshot.ColumnWidths[static_cast<size_t>(column)] = static_cast<int>(
+        SendDlgItemMessageW(Handle(), IDC_RULE_LIST, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  }
+  savrin::SaveAllSettings(settingsDocument_, snapshot);
+}
+
+void CFolderSortDlg::WriteSettingsFile() {
+  // A failed write is not reported: the next change writes everything again.
+  if (settingsWritable_) WriteSettingsDocument(settingsPath_, settingsDocument_);
+}
+
+void CFolderSortDlg::SaveAllSettings() {
+  UpdateSettingsDocument();
+  WriteSettingsFile();
+}
+
+// Everything and the window's normal rectangle, in one write: the last
+// position at which the window was shown, also while it hides in the tray.
+void CFolderSortDlg::SaveAllSettingsAndWindowRect() {
+  UpdateSettingsDocument();
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(Handle(), &placement);
+  const RECT& normal = placement.rcNormalPosition;
+  WriteWindowRect(settingsDocument_, {normal.left, normal.top, normal.right, normal.bottom});
+  WriteSettingsFile();
+}
+
+void CFolderSortDlg::PlaceWindow() {
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  const WindowRect place = PlaceWindowRect(ReadWindowRect(settingsDocument_), window.right - window.left,
+                                           window.bottom - window.top, GetSystemMetrics(SM_CXSCREEN),
+                                           GetSystemMetrics(SM_CYSCREEN));
+  const bool hidden = Tray.HiddenInTray.load() == 1;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  placement.showCmd = hidden ? SW_HIDE : SW_SHOW;
+  placement.rcNormalPosition = {place.Left, place.Top, place.Right, place.Bottom};
+  SetWindowPlacement(Handle(), &placement);
+  if (hidden) {
+    AddTrayIcon();
+  } else {
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+  }
+}
+
+}  // namespace savrin
