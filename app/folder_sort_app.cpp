@@ -1,6 +1,7 @@
 #include "app/folder_sort_app.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <memory>
 
@@ -21,6 +22,8 @@ bool CFolderSortApp::InitInstance() {
   // The manifest asks for the visual-style common controls; this registers
   // the list view, up-down, progress bar and tooltip classes.
   InitCommonControls();
+  // The folder picker's new dialog style needs a single-threaded apartment.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   auto mainWindow = std::make_unique<CFolderSortDlg>();
   mainWindow->RunModal(nullptr);

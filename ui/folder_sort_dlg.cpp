@@ -47,6 +47,7 @@ BOOL CFolderSortDlg::OnInitDialog() {
   ApplyFormDefaults();
   SetUpRuleListColumns();
   LoadSettingsAtStart();
+  Tips.Create(Handle());
   WriteForm();
 
   Sort.PassActive = 0;
@@ -105,6 +106,11 @@ void CFolderSortDlg::SetUpRuleListColumns() {
   }
 }
 
+bool CFolderSortDlg::PreTranslateMessage(MSG& message) {
+  Tips.Relay(message);
+  return DialogBase::PreTranslateMessage(message);
+}
+
 INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
@@ -142,6 +148,12 @@ bool CFolderSortDlg::OnCommand(WORD id, WORD code) {
       return true;
     case IDC_STOP_MONITORING:
       if (code == BN_CLICKED) OnStopMonitoringClick();
+      return true;
+    case IDC_BROWSE_SOURCE:
+      BrowseForFolder(IDC_SOURCE_EDIT, L"ファイルを監視するフォルダを選択してください");
+      return true;
+    case IDC_BROWSE_DESTINATION:
+      BrowseForFolder(IDC_DESTINATION_EDIT, L"振り分け先フォルダを選択してください");
       return true;
     case IDC_ADD_RULE: Commands.OnAddRule(); return true;
     case IDC_MODIFY_RULE: Commands.OnModifyRule(); return true;

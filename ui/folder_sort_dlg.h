@@ -13,6 +13,7 @@
 #include "sorting/sort_state.h"
 #include "tray/tray_blink_worker.h"
 #include "ui/dialog_base.h"
+#include "ui/form_tooltips.h"
 #include "ui/history_combo.h"
 #include "ui/main_form.h"
 #include "ui/rule_list_view.h"
@@ -27,6 +28,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
 
  protected:
   BOOL OnInitDialog() override;
+  bool PreTranslateMessage(MSG& message) override;
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -45,6 +47,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   bool OnCommand(WORD id, WORD code);
   bool OnNotify(const NMHDR& header);
   bool OnSysCommand(WPARAM id);
+  void BrowseForFolder(int editId, const wchar_t* title);
   bool OnPaint();
   bool OnClose();
   void OnDestroy();
@@ -87,6 +90,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
 
   HWND Control(int id) const { return GetDlgItem(Handle(), id); }
 
+  FormToolTip Tips;
   RuleList Rules;
   PatternHistory History;
   RuleListView RuleView;

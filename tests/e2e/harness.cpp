@@ -263,6 +263,28 @@ std::wstring ListCell(HWND list, int row, int column) {
   return text;
 }
 
+ToolTipTool ReadToolTipTool(HWND tip, int index) {
+  RemoteBuffer remote(tip, sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t));
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  remote.Write(0, &info, sizeof info);
+  ToolTipTool tool;
+  if (!SendMessageW(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.Address()))) {
+    return tool;
+  }
+  remote.Read(0, &info, sizeof info);
+  tool.id = info.uId;
+  // Ask for the text with the tool's identity and a buffer in the program's memory.
+  info.lpszText = reinterpret_cast<wchar_t*>(remote.Address() + sizeof(TTTOOLINFOW));
+  remote.Write(0, &info, sizeof info);
+  SendMessageW(tip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote.Address()));
+  std::wstring text(kTextChars, L'\0');
+  remote.Read(sizeof(TTTOOLINFOW), text.data(), kTextChars * sizeof(wchar_t));
+  text.resize(wcsnlen(text.c_str(), kTextChars));
+  tool.text = text;
+  return tool;
+}
+
 void SetText(HWND control, const std::wstring& text) {
   SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -70,6 +70,11 @@ int ListColumnWidth(HWND list, int column);
 std::wstring ListColumnTitle(HWND list, int column);
 int ListRowCount(HWND list);
 std::wstring ListCell(HWND list, int row, int column);
+struct ToolTipTool {
+  UINT_PTR id = 0;  // the control window for tools registered by window
+  std::wstring text;
+};
+ToolTipTool ReadToolTipTool(HWND tip, int index);
 
 // Acting on them. Clicks are posted, so that a message box the click opens
 // does not block the driver.

@@ -1,0 +1,234 @@
+// The main window's form, its options, the About box, tips and pickers.
+#include "tests/e2e/harness.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "tests/e2e/settings_text.h"
+
+namespace savrin::e2e {
+namespace {
+
+class FormTest : public ::testing::Test {
+ protected:
+  HWND Start(const std::wstring& settings = L"") {
+    if (!settings.empty()) folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(settings));
+    savrin = SavrinProcess::Start(folder);
+    HWND main = savrin->WaitForMainWindow();
+    EXPECT_NE(main, nullptr);
+    return main;
+  }
+  std::optional<std::wstring> Saved(const wchar_t* section, const wchar_t* key) {
+    const auto text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
+    if (!text) return std::nullopt;
+    return SettingsView(*text).Get(section, key);
+  }
+  static HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+  }
+  static std::pair<int, int> Selection(HWND edit) {
+    const auto range = static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
+    return {LOWORD(range), HIWORD(range)};
+  }
+
+  TestFolder folder;
+  std::unique_ptr<SavrinProcess> savrin;
+};
+
+TEST_F(FormTest, FreshStartShowsTheDocumentsFolderAndTheFirstEntries) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  wchar_t documents[MAX_PATH + 1] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, documents, CSIDL_PERSONAL, FALSE));
+  EXPECT_EQ(WindowText(Item(main, 1001)), documents);
+  EXPECT_EQ(WindowText(Item(main, 1002)), documents);
+  EXPECT_EQ(WindowText(Item(main, 1004)), L"移動");
+  EXPECT_EQ(WindowText(Item(main, 1009)), L"リネーム");
+  EXPECT_TRUE(IsChecked(Item(main, 1019)));
+}
+
+TEST_F(FormTest, TypedBeginningTurnsIntoTheHistoryEntryAtTheNextFormWrite) {
+  HWND main = Start(L"[FilenamePattern]\r\n0=*.TXT\r\n[Option]\r\nStatus=1\r\n");
+  ASSERT_NE(main, nullptr);
+  SetText(Item(main, 1011), L"*.t");
+  SetText(Item(main, 1018), L"45");  // an interval change writes the form
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(Item(main, 1011)) == L"*.TXT"; }));
+}
+
+TEST_F(FormTest, StoredStopStateOfFiveClearsTheBox) {
+  HWND main = Start(L"[Option]\r\nStatus=5\r\n");
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsChecked(Item(main, 1019)));
+  RequestClose(main);
+  ASSERT_TRUE(savrin->WaitForExit(15000));
+  EXPECT_EQ(Saved(L"Option", L"Status"), L"0");
+}
+
+TEST_F(FormTest, IntervalEditTakesTypedTextsByTheTable) {
+  HWND main = Start(L"[Option]\r\nTime=30\r\n");
+  ASSERT_NE(main, nullptr);
+  HWND edit = Item(main, 1018);
+  struct Case {
+    const wchar_t* typed;
+    const wchar_t* shown;
+    const wchar_t* saved;
+  } const cases[] = {
+      {L"0", L"1", L"1"},           {L"45", L"45", L"45"}, {L"1000000", L"999999", L"999999"},
+      {L"-5", L"999999", L"999999"}, {L"12abc", L"12", L"12"}, {L"abc", L"12", L"12"},
+      {L"", L"", L"12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "typed length " << wcslen(c.typed));
+    SetText(edit, c.typed);
+    EXPECT_EQ(WindowText(edit), c.shown);
+    EXPECT_EQ(Saved(L"Option", L"Time"), c.saved);
+  }
+}
+
+TEST_F(FormTest, SpinStepsTheIntervalAndSelectsTheEdit) {
+  HWND main = Start(L"[Option]\r\nTime=999999\r\n");
+  ASSERT_NE(main, nullptr);
+  HWND spin = Item(main, 1020);
+  RECT box{};
+  GetWindowRect(spin, &box);
+  const POINT upper{(box.left + box.right) / 2, box.top + (box.bottom - box.top) / 4};
+  const POINT lower{(box.left + box.right) / 2, box.bottom - (box.bottom - box.top) / 4};
+  HWND edit = Item(main, 1018);
+
+  // Which arrow adds and which subtracts is the control's business: find out
+  // in the middle of the range first.
+  SetText(edit, L"50");
+  ClickScreenPoint(upper);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) != L"50"; }));
+  const bool upperAdds = WindowText(edit) == L"51";
+  ASSERT_TRUE(upperAdds || WindowText(edit) == L"49");
+  const POINT adding = upperAdds ? upper : lower;
+  const POINT subtracting = upperAdds ? lower : upper;
+  EXPECT_EQ(FocusOf(main), edit);
+  EXPECT_EQ(Selection(edit), std::make_pair(0, 2)) << "the whole text is selected";
+
+  SetText(edit, L"999999");
+  ClickScreenPoint(adding);
+  Sleep(300);
+  EXPECT_EQ(WindowText(edit), L"999999");
+  EXPECT_EQ(Saved(L"Option", L"Time"), L"999999");
+
+  SetText(edit, L"1");
+  ClickScreenPoint(subtracting);
+  Sleep(300);
+  EXPECT_EQ(WindowText(edit), L"1");
+  ClickScreenPoint(adding);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(edit) == L"2" && Saved(L"Option", L"Time") == L"2"; }));
+}
+
+TEST_F(FormTest, StopCheckBoxIsSavedOnlyWithTheNextSave) {
+  HWND main = Start(L"[Option]\r\nStatus=1\r\n");
+  ASSERT_NE(main, nullptr);
+  SetText(Item(main, 1018), L"60");  // creates the file
+  ASSERT_EQ(Saved(L"Option", L"Status"), L"1");
+  PostMessageW(Item(main, 1019), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsChecked(Item(main, 1019)); }));
+  Sleep(300);
+  EXPECT_EQ(Saved(L"Option", L"Status"), L"1");
+  SetText(Item(main, 1018), L"61");
+  EXPECT_EQ(Saved(L"Option", L"Status"), L"0");
+}
+
+TEST_F(FormTest, AboutBoxOpensOnceAtATime) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_SYSCOMMAND, 16, 0);
+  HWND about = savrin->WaitForOtherDialog();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(WindowText(about), L"Savrinのﾊﾞｰｼﾞｮﾝ情報");
+  bool versionShown = false;
+  for (HWND child : DirectChildren(about)) versionShown |= WindowText(child) == L"Savrin Version 1.32";
+  EXPECT_TRUE(versionShown);
+
+  PostMessageW(main, WM_COMMAND, 32774, 0);
+  Sleep(500);
+  int boxes = 0;
+  for (HWND window : savrin->TopLevelWindows()) boxes += ClassName(window) == L"#32770" && IsWindowVisible(window) && window != main;
+  EXPECT_EQ(boxes, 1) << "a second request while it is open does nothing";
+
+  AnswerMessageBox(about, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+  PostMessageW(main, WM_COMMAND, 32774, 0);
+  HWND again = savrin->WaitForOtherDialog();
+  ASSERT_NE(again, nullptr);
+  AnswerMessageBox(again, IDOK);
+}
+
+TEST_F(FormTest, NineteenTipsWithTheirTexts) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  HWND tip = nullptr;
+  for (HWND window : savrin->TopLevelWindows()) {
+    if (ClassName(window) == L"tooltips_class32" && GetWindow(window, GW_OWNER) == main) tip = window;
+  }
+  ASSERT_NE(tip, nullptr);
+  EXPECT_TRUE(GetWindowLongW(tip, GWL_STYLE) & TTS_ALWAYSTIP);
+  EXPECT_TRUE(GetWindowLongW(tip, GWL_STYLE) & TTS_NOPREFIX);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 512);
+  const std::vector<std::pair<int, std::wstring>> expected = {
+      {1003, L"現在の条件でアイテムを追加します"},
+      {1006, L"選択中のアイテムを現在の条件に変更します"},
+      {1005, L"選択中のアイテムを削除します"},
+      {1000, L"アイテムを選択してください\nCTRL+で複数のアイテムを選択すると\n「アイテム編集」で複数のアイテムを操作出来ます。"},
+      {1001, L"ファイルを監視するフォルダ名を入力してください"},
+      {1002, L"振り分け先フォルダ名を入力してください"},
+      {1007, L"ファイルを監視するフォルダを選択します"},
+      {1008, L"振り分け先フォルダを選択します"},
+      {1004, L"ファイルの振り分け方法を選択してください"},
+      {1009, L"同名ファイルが存在する場合の振り分け方法を選択して下さい"},
+      {1011, L"ファイル条件を入力するか、既存の条件を選択してください"},
+      {1012, L"選択したアイテムを上に移動します"},
+      {1013, L"選択したアイテムを下に移動します"},
+      {1014, L"ファイル条件を追加します"},
+      {1015, L"ファイル条件を削除します"},
+      {1018, L"監視時間を入力して下さい"},
+      {1019, L"チェックすると監視を一時停止します"},
+      {1020, L"監視時間を増減します"},
+      {1021, L"ファイル監視の経過時間です"},
+  };
+  ASSERT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), static_cast<LRESULT>(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const ToolTipTool tool = ReadToolTipTool(tip, static_cast<int>(i));
+    EXPECT_EQ(GetDlgCtrlID(reinterpret_cast<HWND>(tool.id)), expected[i].first) << i;
+    EXPECT_EQ(tool.text, expected[i].second) << i;
+  }
+}
+
+TEST_F(FormTest, CancelledFolderPickerKeepsTheFieldSavesAndSelectsIt) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  SetText(Item(main, 1001), L"C:\\windows");
+  Sleep(300);  // the next tick reads the form
+  Click(main, 1007);
+  HWND picker = savrin->WaitForOtherDialog();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(GetWindow(picker, GW_OWNER), main);
+  AnswerMessageBox(picker, IDCANCEL);
+  ASSERT_TRUE(WaitUntil([&] { return folder.Exists(L"Savrin.ini"); })) << "saved after a cancel too";
+  HWND edit = Item(main, 1001);
+  EXPECT_EQ(WindowText(edit), L"C:\\windows");
+  EXPECT_EQ(FocusOf(main), edit);
+  EXPECT_EQ(Selection(edit), std::make_pair(0, 10));
+}
+
+TEST_F(FormTest, EscapeWhileIdleEndsAndSaves) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  FocusControl(Item(main, 1001));
+  SendKeyChord({VK_ESCAPE});
+  ASSERT_TRUE(savrin->WaitForExit(15000));
+  EXPECT_EQ(Saved(L"Option", L"Time"), L"60");
+  EXPECT_TRUE(Saved(L"Option", L"Left").has_value());
+}
+
+}  // namespace
+}  // namespace savrin::e2e
