@@ -52,8 +52,13 @@ BOOL CFolderSortDlg::OnInitDialog() {
 
   Sort.PassActive = 0;
   Sort.TickCount = 0;
+  taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   SetTimer(Handle(), kSortTimerId, kSortTimerMilliseconds, nullptr);
+  // The blinking thread first, then the file-operation thread; the icon set
+  // is chosen after both, before anything can signal the blinking thread.
+  StartTrayBlinkWorker();
   StartFileOpWorker();
+  ChooseTrayIconSet();
   PlaceWindow();
   return TRUE;
 }
@@ -112,7 +117,17 @@ bool CFolderSortDlg::PreTranslateMessage(MSG& message) {
 }
 
 INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == taskbarCreatedMessage_ && message != 0) {
+    AddTrayIcon();  // whether the window is hidden or shown
+    return TRUE;
+  }
   switch (message) {
+    case kTrayNotifyMessage:
+      OnTrayNotify(lParam);
+      return TRUE;
+    case WM_SIZE:
+      OnSize(wParam);
+      return FALSE;
     case WM_TIMER:
       OnSortTick(*this, Sort);
       return TRUE;
@@ -167,6 +182,12 @@ bool CFolderSortDlg::OnCommand(WORD id, WORD code) {
       return true;
     case ID_TRAY_ABOUT:
       ShowAboutBox(Handle());
+      return true;
+    case ID_TRAY_STOP_MONITORING:
+      OnToggleMonitoring();
+      return true;
+    case ID_TRAY_EXIT:
+      OnTrayExit();
       return true;
     default:
       return false;
@@ -228,7 +249,7 @@ void CFolderSortDlg::OnDestroy() {
 
 void CFolderSortDlg::RunSortingPass() {
   WindowPassHost host(
-      Handle(), Rules, [] {},
+      Handle(), Rules, [this] { SignalTrayIcon(); },
       {[this](const std::u16string& folder) { MakeFolderPathExistFor(folder); },
        [this](const std::u16string& pattern) { return AnyEntryMatchesFor(pattern); }});
   savrin::RunSortingPass(host, Sort);
@@ -253,7 +274,7 @@ void CFolderSortDlg::SetProgressPosition(uint32_t position) {
   SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
 }
 
-void CFolderSortDlg::SignalTrayIcon() {}
+void CFolderSortDlg::SignalTrayIcon() { Tray.TrayIconEvent.Set(); }
 
 // --- monitoring options --------------------------------------------------
 
@@ -296,7 +317,10 @@ void CFolderSortDlg::OnIntervalSpin(int delta) {
   SaveAllSettings();
 }
 
-void CFolderSortDlg::OnStopMonitoringClick() { ReadForm(); }
+void CFolderSortDlg::OnStopMonitoringClick() {
+  ReadForm();
+  Tray.TrayStatusCopy = Sort.MonitoringStopped;
+}
 
 // --- what the editing commands need -----------------------------------------
 

@@ -20,6 +20,9 @@
 
 namespace savrin {
 
+// The tray icon's notification message.
+inline constexpr UINT kTrayNotifyMessage = WM_APP + 2;
+
 // The main window (template 102): the rule list, the rule form, the edit
 // buttons and the monitoring options.
 class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickHost {
@@ -85,8 +88,15 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void SaveAllSettingsAndWindowRect();
 
   // Tray icon (folder_sort_dlg_tray.cpp).
+  bool SendTrayIcon(DWORD action);
   bool AddTrayIcon();
   bool RemoveTrayIcon();
+  void OnTrayNotify(LPARAM mouseMessage);
+  void OnSize(WPARAM type);
+  void OnToggleMonitoring();
+  void OnTrayExit();
+  void StartTrayBlinkWorker();
+  void ChooseTrayIconSet();
 
   HWND Control(int id) const { return GetDlgItem(Handle(), id); }
 
@@ -106,6 +116,9 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   bool settingsWritable_ = true;
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;
+  std::unique_ptr<TraySink> traySink_;
+  std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
+  UINT taskbarCreatedMessage_ = 0;
 
   HICON LargeIcon = nullptr;
   HICON SmallIcon = nullptr;
