@@ -209,7 +209,6 @@ Status FakeFileSystem::Rename(const std::u16string& from, const std::u16string& 
   const Place target = Find(to);
   if (target.parent == nullptr) return Error(source.volume == target.volume ? StatusCode::NotFound : StatusCode::CrossDevice);
   if (source.volume != target.volume) return Error(StatusCode::CrossDevice);
-  if (source.node->held) return Error(StatusCode::SharingViolation);
   // Windows will not rename a folder while a file in it is open.
   if (source.node->isFolder && HoldsHeld(*source.node)) return Error(StatusCode::AccessDenied);
   for (const Node* up = target.parent; up != nullptr; up = up->parent) {
@@ -220,7 +219,6 @@ Status FakeFileSystem::Rename(const std::u16string& from, const std::u16string& 
     if (target.node->isFolder || source.node->isFolder || target.node->attributes.readOnly) {
       return Error(StatusCode::AccessDenied);
     }
-    if (target.node->held) return Error(StatusCode::SharingViolation);
     target.parent->children.erase(FoldCase(target.name));
   }
   std::unique_ptr<Node> node = std::move(source.parent->children[FoldCase(source.name)]);
@@ -270,7 +268,6 @@ Status FakeFileSystem::RemoveFile(const std::u16string& path) {
   const Place place = Find(path);
   if (place.node == nullptr || place.parent == nullptr) return Error(StatusCode::NotFound);
   if (place.node->isFolder || place.node->attributes.readOnly) return Error(StatusCode::AccessDenied);
-  if (place.node->held) return Error(StatusCode::SharingViolation);
   place.parent->children.erase(FoldCase(place.name));
   return Status::Ok();
 }

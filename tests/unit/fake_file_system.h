@@ -11,9 +11,11 @@ namespace savrin {
 
 // An in-memory file system that answers as Windows does: names compare
 // without regard to case, a move between volumes (roots "C:\", "D:\",
-// "\\server\share\") is CrossDevice, read-only files refuse to be replaced or
-// removed, and a file held open by "another process" (Hold) refuses an
-// exclusive open, a reading copy, a rename and a removal.
+// "\\server\share\") is CrossDevice, and read-only files refuse to be
+// replaced or removed. A file held open (Hold) is held as a program writing
+// it would with FILE_SHARE_READ | FILE_SHARE_DELETE: an exclusive open and a
+// copy that denies writers fail, while a rename or removal would go through,
+// and a folder holding it cannot be renamed.
 class FakeFileSystem final : public FileSystem {
  public:
   FakeFileSystem();  // with volume "C:\"

@@ -15,10 +15,11 @@ class Win32Sandbox final : public RealSandbox {
  public:
   bool HasHiddenAttribute() const override { return true; }
   bool CaseSensitive() const override { return false; }
-  // A writer that lets others read, as a program saving a file would.
+  // A writer that lets others read, rename and remove, so that only the
+  // exclusive open tells that the file is still being written.
   std::shared_ptr<void> HoldOpen(const std::u16string& path) override {
-    HANDLE handle = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::shared_ptr<void>(handle, [](void* held) { ::CloseHandle(held); });
   }

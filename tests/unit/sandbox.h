@@ -28,8 +28,10 @@ class Sandbox {
   // where only a leading dot hides a name).
   virtual bool HasHiddenAttribute() const = 0;
   virtual bool CaseSensitive() const = 0;
-  // Holds a file open as another program would, so that an exclusive open
-  // fails until the handle is released; null where there are no sharing modes.
+  // Holds a file open as a program writing it would, sharing reading,
+  // renaming and removal: only an exclusive open (or a copy that keeps
+  // writers out) fails until the handle is released. Null where there are
+  // no sharing modes.
   virtual std::shared_ptr<void> HoldOpen(const std::u16string& path) = 0;
 
   std::u16string Path(std::u16string_view relative) const;
