@@ -11,7 +11,6 @@
 
 #include "platform/file_system.h"
 #include "platform/path_text.h"
-#include "platform/utf.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
 
