@@ -479,6 +479,8 @@ class OperationRun {
       for (const FileInfo& entry : entries) {
         if (IsTemporaryName(entry.name)) continue;
         const std::u16string path = JoinPath(folders[next], entry.name);
+        // A link may lead back up the tree; the copy refuses it anyway.
+        if (entry.isFolder && entry.isLink) return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
         if (entry.isFolder) {
           folders.push_back(path);
           continue;

@@ -8,6 +8,7 @@
 #include "platform/file_system_posix.h"
 #include "sorting/file_operation.h"
 #include "sorting/folder_path.h"
+#include "tests/unit/fault_injecting_file_system.h"
 #include "tests/unit/real_sandbox.h"
 
 namespace savrin {
@@ -100,6 +101,27 @@ TEST_F(PosixFileSystemTest, MakeFolderPathExistCreatesFromTheRootDown) {
   EXPECT_TRUE(MakeFolderPathExist(fs, target).IsOk());
   EXPECT_TRUE(box.IsFolderAt(u"x/y/z"));
   EXPECT_TRUE(MakeFolderPathExist(fs, target + u"report.doc").IsOk()) << "an existing path is fine";
+}
+
+TEST_F(PosixFileSystemTest, AFolderWithALinkBackUpItsTreeIsNeitherCopiedNorMovedAcrossVolumes) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.MakeFolder(u"in/album");
+  box.WriteAt(u"in/album/1.jpg", "one");
+  ASSERT_EQ(::symlink("..", RealSandbox::Native(box.Path(u"in/album/loop")).c_str()), 0);
+  for (const SortMethod kind : {SortMethod::Copy, SortMethod::Move}) {
+    FaultInjectingFileSystem faults(fs);
+    faults.FailWhen(FsCall::MoveNoReplace, [](const FsCallRecord&) { return true; },
+                    Status::Error(StatusCode::CrossDevice));
+    const std::vector<ItemResult> results =
+        PerformFileOperation(faults, {kind, box.Path(u"in/album"), box.Path(u"out/"), true});
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
+    EXPECT_EQ(results[0].status.code, StatusCode::Unsupported);
+    EXPECT_EQ(box.ReadAt(u"in/album/1.jpg"), "one");
+    EXPECT_EQ(box.NamesAt(u"out"), std::vector<std::u16string>{});
+  }
+  ::unlink(RealSandbox::Native(box.Path(u"in/album/loop")).c_str());
 }
 
 // A real second file system, where one is mounted: /dev/shm is tmpfs on most
