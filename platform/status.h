@@ -15,6 +15,10 @@ enum class StatusCode {
   SharingViolation,
   NoSpace,
   IoError,
+  CrossDevice,   // a rename between volumes: the caller has to copy instead
+  NotEmpty,      // a folder that still holds entries
+  InvalidName,   // a name or path the file system does not accept
+  Unsupported,   // the file system cannot do this operation safely
 };
 
 struct Status {

@@ -1,0 +1,81 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace savrin {
+
+// The three attributes the engine carries from a source to its copy and
+// clears or sets on its own files. POSIX has no hidden or system bit (a name
+// beginning with '.' reads as hidden there); read-only is the owner's
+// missing write permission.
+struct FileAttributes {
+  bool readOnly = false;
+  bool hidden = false;
+  bool system = false;
+
+  friend bool operator==(const FileAttributes& a, const FileAttributes& b) {
+    return a.readOnly == b.readOnly && a.hidden == b.hidden && a.system == b.system;
+  }
+};
+
+struct FileInfo {
+  std::u16string name;  // the long name; GetInfo gives the last component of the path asked for
+  bool isFolder = false;
+  bool isLink = false;  // a symbolic link or junction; never followed into by a tree copy
+  FileAttributes attributes;
+  uint64_t size = 0;
+  // Last write time in the platform's own ticks, only ever compared for equality.
+  int64_t modified = 0;
+  // Which volume and which file on it, from GetInfo only; 0 when unknown.
+  uint64_t volumeId = 0;
+  uint64_t fileId = 0;
+};
+
+// Everything the file-operation engine does to the disk goes through this
+// seam, one call per step, so a fake can stand in for the disk and a wrapper
+// can fail any single step. Paths are full paths in which '\' and '/' both
+// separate. No call follows up with a second attempt of its own: retrying is
+// the engine's decision.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The entries of a folder, without "." and "..". NotFound when the folder
+  // does not exist.
+  virtual Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) = 0;
+  virtual Status GetInfo(const std::u16string& path, FileInfo& info) = 0;
+  // One folder, whose parent must exist. Exists when anything has that name.
+  virtual Status CreateFolder(const std::u16string& path) = 0;
+  // Renames a file or folder, failing with Exists if `to` is taken, checked
+  // and done as one step. CrossDevice when `to` is on another volume.
+  virtual Status MoveNoReplace(const std::u16string& from, const std::u16string& to) = 0;
+  // Renames a file over an existing file in one step, so that `to` always
+  // names one complete file. Never replaces a folder (AccessDenied).
+  virtual Status MoveReplace(const std::u16string& from, const std::u16string& to) = 0;
+  // Creates `to` as a new file (Exists if anything has that name) with the
+  // attributes given, copies the content of `from` into it while no one else
+  // may write to `from`, gives it the modification time of `from`, and
+  // flushes it to the disk before it returns. On failure `to` is removed
+  // again as far as possible.
+  virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
+                               const FileAttributes& createWith) = 0;
+  virtual Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) = 0;
+  virtual Status RemoveFile(const std::u16string& path) = 0;
+  // NotEmpty while the folder holds anything.
+  virtual Status RemoveEmptyFolder(const std::u16string& path) = 0;
+  // Makes the renames done in a folder durable, so that a removal that
+  // follows on another volume cannot reach the disk before them.
+  virtual Status FlushFolder(const std::u16string& folder) = 0;
+  // SharingViolation when another process holds the file open in a way that
+  // keeps an exclusive open out.
+  virtual Status TryOpenExclusive(const std::u16string& path) = 0;
+};
+
+// The backend of the platform this was built for (Win32 or POSIX).
+std::unique_ptr<FileSystem> MakePlatformFileSystem();
+
+}  // namespace savrin

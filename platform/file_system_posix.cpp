@@ -1,0 +1,344 @@
+#include "platform/file_system_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/file_system.h"
+#include "platform/path_text.h"
+#include "platform/utf.h"
+
+namespace savrin {
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+
+  bool Valid() const { return fd_ >= 0; }
+  int Get() const { return fd_; }
+  // close() can report a write that failed late (NFS); a copy must hear of it.
+  int Close() { return ::close(std::exchange(fd_, -1)); }
+
+ private:
+  int fd_;
+};
+
+class DirStream {
+ public:
+  explicit DirStream(DIR* dir) : dir_(dir) {}
+  ~DirStream() {
+    if (dir_ != nullptr) ::closedir(dir_);
+  }
+  DirStream(DirStream&& other) noexcept : dir_(std::exchange(other.dir_, nullptr)) {}
+  DirStream& operator=(DirStream&& other) noexcept {
+    std::swap(dir_, other.dir_);
+    return *this;
+  }
+  DirStream(const DirStream&) = delete;
+  DirStream& operator=(const DirStream&) = delete;
+
+  DIR* Get() const { return dir_; }
+
+ private:
+  DIR* dir_;
+};
+
+// The one place errno becomes a Status; codes chosen to read as the Win32
+// backend's do for the same situation.
+Status FromErrno(int error) {
+  StatusCode code = StatusCode::IoError;
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      code = StatusCode::NotFound;
+      break;
+    case EEXIST:
+      code = StatusCode::Exists;
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      code = StatusCode::AccessDenied;
+      break;
+    case EBUSY:
+    case ETXTBSY:
+      code = StatusCode::SharingViolation;
+      break;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      code = StatusCode::NoSpace;
+      break;
+    case EXDEV:
+      code = StatusCode::CrossDevice;
+      break;
+    case ENOTEMPTY:
+      code = StatusCode::NotEmpty;
+      break;
+    case ENAMETOOLONG:
+    case EILSEQ:
+    case EINVAL:
+      code = StatusCode::InvalidName;
+      break;
+    case ENOSYS:
+    case EOPNOTSUPP:
+      code = StatusCode::Unsupported;
+      break;
+    default:
+      break;
+  }
+  return Status::Error(code, error, std::strerror(error));
+}
+
+Status LastError() { return FromErrno(errno); }
+
+// Rules hold Windows-style texts; here a '\' is a separator like '/'.
+std::string ToNative(const std::u16string& path) {
+  std::string native = EncodeUtf8(path);
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return native;
+}
+
+FileInfo InfoFromStat(const struct stat& st, std::u16string name, bool isLink) {
+  FileInfo info;
+  info.isFolder = S_ISDIR(st.st_mode);
+  info.isLink = isLink;
+  info.attributes.readOnly = (st.st_mode & S_IWUSR) == 0;
+  info.attributes.hidden = !name.empty() && name[0] == u'.';
+  info.size = info.isFolder ? 0 : static_cast<uint64_t>(st.st_size);
+  info.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  info.volumeId = static_cast<uint64_t>(st.st_dev);
+  info.fileId = static_cast<uint64_t>(st.st_ino);
+  info.name = std::move(name);
+  return info;
+}
+
+// A link is described by what it points at, and marked as a link; a dangling
+// one reads as an empty file.
+Status StatAt(int dirFd, const char* path, std::u16string name, FileInfo& info) {
+  struct stat st {};
+  if (::fstatat(dirFd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
+  const bool isLink = S_ISLNK(st.st_mode);
+  if (isLink) {
+    struct stat target {};
+    if (::fstatat(dirFd, path, &target, 0) == 0) st = target;
+  }
+  info = InfoFromStat(st, std::move(name), isLink);
+  return Status::Ok();
+}
+
+Status CopyByReadWrite(int from, int to) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(from, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    if (got == 0) return Status::Ok();
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(to, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return LastError();
+      }
+      done += put;
+    }
+  }
+}
+
+// copy_file_range lets the kernel (or the file system, by sharing extents)
+// do the work; it refuses some pairs of file systems, and then nothing has
+// been copied yet, so plain reads and writes take over from the start.
+Status CopyContent(int from, int to) {
+  bool copiedAny = false;
+  for (;;) {
+    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, size_t{1} << 30, 0);
+    if (copied > 0) {
+      copiedAny = true;
+      continue;
+    }
+    if (copied == 0) return Status::Ok();
+    if (errno == EINTR) continue;
+    if (!copiedAny && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                       errno == EBADF || errno == EPERM)) {
+      return CopyByReadWrite(from, to);
+    }
+    return LastError();
+  }
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
+    entries.clear();
+    DirStream dir(::opendir(ToNative(folder).c_str()));
+    if (dir.Get() == nullptr) return LastError();
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir.Get());
+      if (entry == nullptr) {
+        if (errno != 0) return LastError();
+        return Status::Ok();
+      }
+      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+      // A name that is not UTF-8 cannot be spelled in a rule; it stays out of sight.
+      auto name = DecodeUtf8(entry->d_name);
+      if (!name) continue;
+      FileInfo info;
+      // An entry removed since readdir saw it is simply no longer there.
+      if (StatAt(::dirfd(dir.Get()), entry->d_name, std::move(*name), info).IsOk()) {
+        entries.push_back(std::move(info));
+      }
+    }
+  }
+
+  Status GetInfo(const std::u16string& path, FileInfo& info) override {
+    return StatAt(AT_FDCWD, ToNative(path).c_str(), SplitAtLastSeparator(TrimTrailingSeparators(path)).name, info);
+  }
+
+  Status CreateFolder(const std::u16string& path) override {
+    if (::mkdir(ToNative(path).c_str(), 0777) != 0) return LastError();
+    return Status::Ok();
+  }
+
+  Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override {
+    if (::renameat2(AT_FDCWD, ToNative(from).c_str(), AT_FDCWD, ToNative(to).c_str(), RENAME_NOREPLACE) == 0) {
+      return Status::Ok();
+    }
+    if (errno == EINVAL || errno == ENOSYS) return MoveNoReplaceWithoutRenameFlag(from, to);
+    return LastError();
+  }
+
+  Status MoveReplace(const std::u16string& from, const std::u16string& to) override {
+    const std::string target = ToNative(to);
+    // rename() would take an empty folder's place; Windows never does.
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FromErrno(EISDIR);
+    if (::rename(ToNative(from).c_str(), target.c_str()) != 0) return LastError();
+    return Status::Ok();
+  }
+
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
+                       const FileAttributes& createWith) override {
+    Fd source(::open(ToNative(from).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.Valid()) return LastError();
+    struct stat st {};
+    if (::fstat(source.Get(), &st) != 0) return LastError();
+    if (S_ISDIR(st.st_mode)) return FromErrno(EISDIR);
+
+    const std::string target = ToNative(to);
+    Fd copy(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!copy.Valid()) return LastError();
+    Status status = CopyContent(source.Get(), copy.Get());
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (status.IsOk() && ::futimens(copy.Get(), times) != 0) status = LastError();
+    if (status.IsOk() && createWith.readOnly && ::fchmod(copy.Get(), 0444) != 0) status = LastError();
+    if (status.IsOk() && ::fsync(copy.Get()) != 0) status = LastError();
+    if (copy.Close() != 0 && status.IsOk()) status = LastError();
+    if (!status.IsOk()) ::unlink(target.c_str());
+    return status;
+  }
+
+  Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override {
+    const std::string native = ToNative(path);
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0) return LastError();
+    const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+    mode_t mode = st.st_mode & 07777;
+    if (attributes.readOnly) {
+      mode &= ~writable;
+    } else if ((mode & S_IWUSR) == 0) {
+      mode |= S_IWUSR;
+    }
+    if (mode != (st.st_mode & 07777) && ::chmod(native.c_str(), mode) != 0) return LastError();
+    return Status::Ok();
+  }
+
+  Status RemoveFile(const std::u16string& path) override {
+    const std::string native = ToNative(path);
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FromErrno(EISDIR);
+    if (::unlink(native.c_str()) != 0) return LastError();
+    return Status::Ok();
+  }
+
+  Status RemoveEmptyFolder(const std::u16string& path) override {
+    if (::rmdir(ToNative(path).c_str()) != 0) {
+      return errno == EEXIST ? FromErrno(ENOTEMPTY) : LastError();
+    }
+    return Status::Ok();
+  }
+
+  Status FlushFolder(const std::u16string& folder) override {
+    Fd dir(::open(ToNative(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid()) return LastError();
+    // Some file systems cannot sync a folder; they do not order renames by it either.
+    if (::fsync(dir.Get()) != 0 && errno != EINVAL && errno != EROFS) return LastError();
+    return Status::Ok();
+  }
+
+  // POSIX has no sharing modes: anything that is there can be opened.
+  Status TryOpenExclusive(const std::u16string& path) override {
+    struct stat st {};
+    if (::lstat(ToNative(path).c_str(), &st) != 0) return LastError();
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
+Status MoveNoReplaceWithoutRenameFlag(const std::u16string& from, const std::u16string& to) {
+  const std::string source = ToNative(from);
+  const std::string target = ToNative(to);
+  struct stat st {};
+  if (::lstat(source.c_str(), &st) != 0) return LastError();
+  if (S_ISDIR(st.st_mode)) {
+    // rename() replaces an empty folder only, so once the name is claimed by
+    // our own empty folder nobody else's entry can be lost to it.
+    if (::mkdir(target.c_str(), 0700) != 0) return LastError();
+    if (::rename(source.c_str(), target.c_str()) != 0) {
+      const int error = errno;
+      ::rmdir(target.c_str());
+      return FromErrno(error == ENOTEMPTY ? EEXIST : error);
+    }
+    return Status::Ok();
+  }
+  if (::link(source.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    // Without hard links there is no way to rename without the risk of
+    // replacing: better to leave the file where it is.
+    if (error == EPERM || error == EOPNOTSUPP || error == EMLINK) return FromErrno(EOPNOTSUPP);
+    return FromErrno(error);
+  }
+  if (::unlink(source.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(target.c_str());
+    return FromErrno(error);
+  }
+  return Status::Ok();
+}
+
+std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace savrin

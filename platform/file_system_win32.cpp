@@ -1,0 +1,359 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/path_text.h"
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
+
+namespace savrin {
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (Valid()) ::CloseHandle(handle_);
+  }
+  FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE Get() const { return handle_; }
+  // Closing the handle written through is the last chance to hear that a
+  // write failed (network shares report late).
+  bool Close() { return ::CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE; }
+
+ private:
+  HANDLE handle_;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (Valid()) ::FindClose(handle_);
+  }
+  FindHandle(FindHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  FindHandle& operator=(FindHandle&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The one place a Win32 error becomes a Status.
+Status FromWin32Error(DWORD error) {
+  StatusCode code = StatusCode::IoError;
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_DIRECTORY:
+      code = StatusCode::NotFound;
+      break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      code = StatusCode::Exists;
+      break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_CURRENT_DIRECTORY:
+      code = StatusCode::AccessDenied;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      code = StatusCode::SharingViolation;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      code = StatusCode::NoSpace;
+      break;
+    case ERROR_NOT_SAME_DEVICE:
+      code = StatusCode::CrossDevice;
+      break;
+    case ERROR_DIR_NOT_EMPTY:
+      code = StatusCode::NotEmpty;
+      break;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      code = StatusCode::InvalidName;
+      break;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION:
+      code = StatusCode::Unsupported;
+      break;
+    default:
+      break;
+  }
+  return Status::Error(code, static_cast<int32_t>(error));
+}
+
+Status LastError() { return FromWin32Error(::GetLastError()); }
+
+// Paths go to the file API as "\\?\C:\..." or "\\?\UNC\server\share\...":
+// past 260 characters a folder tree still works. That form skips Win32's own
+// clean-up ('/' to '\', "." and "..", trailing dots and spaces), so
+// GetFullPathNameW, which has no length limit, does the clean-up first.
+std::wstring ToWin32Path(const std::u16string& path) {
+  std::wstring text(path.begin(), path.end());
+  if (text.rfind(L"\\\\?\\", 0) == 0) return text;
+  const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return text;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(text.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return text;
+  full.resize(length);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+int64_t Ticks(const FILETIME& time) {
+  return static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
+
+FileAttributes AttributesOf(DWORD attributes) {
+  FileAttributes result;
+  result.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  result.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+  result.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+  return result;
+}
+
+DWORD AttributeBits(const FileAttributes& attributes) {
+  DWORD bits = 0;
+  if (attributes.readOnly) bits |= FILE_ATTRIBUTE_READONLY;
+  if (attributes.hidden) bits |= FILE_ATTRIBUTE_HIDDEN;
+  if (attributes.system) bits |= FILE_ATTRIBUTE_SYSTEM;
+  return bits;
+}
+
+std::u16string ToU16(const wchar_t* text) {
+  std::u16string result;
+  for (; *text != L'\0'; ++text) result.push_back(static_cast<char16_t>(*text));
+  return result;
+}
+
+FileInfo InfoFromFindData(const WIN32_FIND_DATAW& data) {
+  FileInfo info;
+  info.name = ToU16(data.cFileName);
+  info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // dwReserved0 holds the reparse tag; OneDrive placeholders and
+  // deduplicated files are reparse points too, and are ordinary files here.
+  info.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+  info.attributes = AttributesOf(data.dwFileAttributes);
+  info.size = info.isFolder ? 0 : Join(data.nFileSizeHigh, data.nFileSizeLow);
+  info.modified = Ticks(data.ftLastWriteTime);
+  return info;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+Status CopyContent(HANDLE from, HANDLE to) {
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return LastError();
+    if (got == 0) return Status::Ok();
+    for (DWORD done = 0; done < got;) {
+      DWORD put = 0;
+      if (!::WriteFile(to, buffer.data() + done, got - done, &put, nullptr)) return LastError();
+      if (put == 0) return Status::Error(StatusCode::IoError);
+      done += put;
+    }
+  }
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
+    entries.clear();
+    const std::wstring path = ToWin32Path(folder);
+    std::wstring pattern = path;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern.push_back(L'\\');
+    pattern.push_back(L'*');
+    WIN32_FIND_DATAW data;
+    // FindExInfoBasic: no 8.3 names are looked up, and none are ever matched.
+    FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+    if (!find.Valid()) {
+      const DWORD error = ::GetLastError();
+      // A drive's root holds no "." entry, so an empty root finds nothing at all.
+      if (error == ERROR_FILE_NOT_FOUND && IsFolder(path)) return Status::Ok();
+      return FromWin32Error(error);
+    }
+    do {
+      const wchar_t* name = data.cFileName;
+      if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) continue;
+      entries.push_back(InfoFromFindData(data));
+    } while (::FindNextFileW(find.Get(), &data));
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_NO_MORE_FILES) return FromWin32Error(error);
+    return Status::Ok();
+  }
+
+  Status GetInfo(const std::u16string& path, FileInfo& info) override {
+    const std::wstring native = ToWin32Path(path);
+    info = FileInfo{};
+    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    // Attribute access takes no part in sharing checks, so this opens also
+    // what another process holds exclusively; folders need backup semantics.
+    FileHandle handle(::CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION byHandle;
+    if (handle.Valid() && ::GetFileInformationByHandle(handle.Get(), &byHandle)) {
+      info.isFolder = (byHandle.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      info.attributes = AttributesOf(byHandle.dwFileAttributes);
+      info.size = info.isFolder ? 0 : Join(byHandle.nFileSizeHigh, byHandle.nFileSizeLow);
+      info.modified = Ticks(byHandle.ftLastWriteTime);
+      info.volumeId = byHandle.dwVolumeSerialNumber;
+      info.fileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
+      return Status::Ok();
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return LastError();
+    info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.attributes = AttributesOf(data.dwFileAttributes);
+    info.size = info.isFolder ? 0 : Join(data.nFileSizeHigh, data.nFileSizeLow);
+    info.modified = Ticks(data.ftLastWriteTime);
+    return Status::Ok();
+  }
+
+  Status CreateFolder(const std::u16string& path) override {
+    if (!::CreateDirectoryW(ToWin32Path(path).c_str(), nullptr)) return LastError();
+    return Status::Ok();
+  }
+
+  // Without MOVEFILE_COPY_ALLOWED a move between volumes fails with
+  // ERROR_NOT_SAME_DEVICE instead of becoming a copy we could not watch.
+  Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override {
+    if (!::MoveFileExW(ToWin32Path(from).c_str(), ToWin32Path(to).c_str(), 0)) return LastError();
+    return Status::Ok();
+  }
+
+  Status MoveReplace(const std::u16string& from, const std::u16string& to) override {
+    const std::wstring target = ToWin32Path(to);
+    if (IsFolder(target)) return FromWin32Error(ERROR_ACCESS_DENIED);
+    if (!::MoveFileExW(ToWin32Path(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
+    return Status::Ok();
+  }
+
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
+                       const FileAttributes& createWith) override {
+    // Readers may share, writers may not: a file still being written is
+    // refused with a sharing violation instead of being copied half.
+    FileHandle source(::CreateFileW(ToWin32Path(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source.Valid()) return LastError();
+    BY_HANDLE_FILE_INFORMATION sourceInfo;
+    if (!::GetFileInformationByHandle(source.Get(), &sourceInfo)) return LastError();
+    if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FromWin32Error(ERROR_ACCESS_DENIED);
+
+    const std::wstring target = ToWin32Path(to);
+    const DWORD bits = AttributeBits(createWith);
+    FileHandle copy(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  (bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!copy.Valid()) return LastError();
+    Status status = CopyContent(source.Get(), copy.Get());
+    if (status.IsOk() && !::SetFileTime(copy.Get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime)) {
+      status = LastError();
+    }
+    if (status.IsOk() && !::FlushFileBuffers(copy.Get())) status = LastError();
+    if (!copy.Close() && status.IsOk()) status = LastError();
+    if (!status.IsOk()) {
+      if (createWith.readOnly) ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(target.c_str());
+    }
+    return status;
+  }
+
+  Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override {
+    const std::wstring native = ToWin32Path(path);
+    const DWORD current = ::GetFileAttributesW(native.c_str());
+    if (current == INVALID_FILE_ATTRIBUTES) return LastError();
+    // Only these bits may be handed back to SetFileAttributesW; the rest are
+    // kept as they are.
+    const DWORD settable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                           FILE_ATTRIBUTE_TEMPORARY;
+    DWORD wanted = (current & settable) | AttributeBits(attributes);
+    if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
+    const DWORD ours = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if ((current & ours) == (wanted & ours)) return Status::Ok();
+    if (!::SetFileAttributesW(native.c_str(), wanted)) return LastError();
+    return Status::Ok();
+  }
+
+  Status RemoveFile(const std::u16string& path) override {
+    if (!::DeleteFileW(ToWin32Path(path).c_str())) return LastError();
+    return Status::Ok();
+  }
+
+  Status RemoveEmptyFolder(const std::u16string& path) override {
+    if (!::RemoveDirectoryW(ToWin32Path(path).c_str())) return LastError();
+    return Status::Ok();
+  }
+
+  // NTFS journals its renames; a folder handle flush forces the journal out.
+  // Where a file system or Wine refuses to flush a folder there is nothing
+  // more to be had, and that is no reason to keep a move from finishing.
+  Status FlushFolder(const std::u16string& folder) override {
+    FileHandle handle(::CreateFileW(ToWin32Path(folder).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid() || !::FlushFileBuffers(handle.Get())) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return FromWin32Error(error);
+      if (error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+          error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_HANDLE) {
+        return Status::Ok();
+      }
+      return FromWin32Error(error);
+    }
+    return Status::Ok();
+  }
+
+  Status TryOpenExclusive(const std::u16string& path) override {
+    FileHandle handle(::CreateFileW(ToWin32Path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid()) return LastError();
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace savrin

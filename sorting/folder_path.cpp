@@ -1,0 +1,25 @@
+#include "sorting/folder_path.h"
+
+#include "platform/path_text.h"
+
+namespace savrin {
+
+Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderPath) {
+  const std::u16string folder = SplitAtLastSeparator(folderPath).folder;
+  const size_t rootLength = RootLength(folder);
+  if (folder.size() <= rootLength) return Status::Ok();
+  // Every level is attempted, not only those below the first that is
+  // missing: an existing level says Exists and the next one carries on.
+  for (size_t end = rootLength; end <= folder.size(); ++end) {
+    if (end < folder.size() && !IsSeparator(folder[end])) continue;
+    if (end == rootLength || IsSeparator(folder[end - 1])) continue;
+    fileSystem.CreateFolder(folder.substr(0, end));
+  }
+  FileInfo info;
+  const Status status = fileSystem.GetInfo(folder, info);
+  if (!status.IsOk()) return status;
+  if (!info.isFolder) return Status::Error(StatusCode::Exists, 0, "a file has the folder's name");
+  return Status::Ok();
+}
+
+}  // namespace savrin

@@ -1,0 +1,34 @@
+#include "sorting/temporary_name.h"
+
+#include "sorting/case_fold.h"
+
+namespace savrin {
+namespace {
+
+constexpr std::u16string_view kPrefix = u"~SAVRIN-";
+constexpr std::u16string_view kSuffix = u".TMP";
+constexpr size_t kDigits = 16;
+
+bool IsHexDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
+
+}  // namespace
+
+std::u16string TemporaryName(uint64_t unique) {
+  std::u16string name = u"~savrin-";
+  for (int shift = 60; shift >= 0; shift -= 4) name.push_back(u"0123456789abcdef"[(unique >> shift) & 0xF]);
+  name += u".tmp";
+  return name;
+}
+
+bool IsTemporaryName(std::u16string_view name) {
+  if (name.size() != kPrefix.size() + kDigits + kSuffix.size()) return false;
+  const std::u16string folded = FoldCase(name);
+  const std::u16string_view view(folded);
+  if (view.substr(0, kPrefix.size()) != kPrefix || view.substr(view.size() - kSuffix.size()) != kSuffix) return false;
+  for (char16_t c : view.substr(kPrefix.size(), kDigits)) {
+    if (!IsHexDigit(c)) return false;
+  }
+  return true;
+}
+
+}  // namespace savrin

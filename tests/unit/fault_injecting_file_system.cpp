@@ -1,0 +1,140 @@
+#include "tests/unit/fault_injecting_file_system.h"
+
+namespace savrin {
+
+const char* FsCallName(FsCall kind) {
+  switch (kind) {
+    case FsCall::ListFolder: return "ListFolder";
+    case FsCall::GetInfo: return "GetInfo";
+    case FsCall::CreateFolder: return "CreateFolder";
+    case FsCall::MoveNoReplace: return "MoveNoReplace";
+    case FsCall::MoveReplace: return "MoveReplace";
+    case FsCall::CopyToNewFile: return "CopyToNewFile";
+    case FsCall::SetAttributes: return "SetAttributes";
+    case FsCall::RemoveFile: return "RemoveFile";
+    case FsCall::RemoveEmptyFolder: return "RemoveEmptyFolder";
+    case FsCall::FlushFolder: return "FlushFolder";
+    case FsCall::TryOpenExclusive: return "TryOpenExclusive";
+  }
+  return "?";
+}
+
+void FaultInjectingFileSystem::FailNth(FsCall kind, int nth, Status status) {
+  faults_.push_back({kind, [nth](const FsCallRecord& call) { return call.ordinal == nth; },
+                     [status](const FsCallRecord&) { return status; }});
+}
+
+void FaultInjectingFileSystem::ReplaceNth(FsCall kind, int nth, Action instead) {
+  faults_.push_back({kind, [nth](const FsCallRecord& call) { return call.ordinal == nth; }, std::move(instead)});
+}
+
+void FaultInjectingFileSystem::FailWhen(FsCall kind, Condition when, Status status) {
+  faults_.push_back({kind, std::move(when), [status](const FsCallRecord&) { return status; }});
+}
+
+void FaultInjectingFileSystem::CrashAt(size_t index, Action atCrash) {
+  crashAt_ = index;
+  atCrash_ = std::move(atCrash);
+}
+
+int FaultInjectingFileSystem::CountOf(FsCall kind) const {
+  int count = 0;
+  for (const FsCallRecord& call : calls_) count += call.kind == kind ? 1 : 0;
+  return count;
+}
+
+bool FaultInjectingFileSystem::Intercept(FsCall kind, const std::u16string& path, const std::u16string& otherPath,
+                                         Status& injected) {
+  FsCallRecord call;
+  call.kind = kind;
+  call.ordinal = CountOf(kind) + 1;
+  call.index = calls_.size();
+  call.path = path;
+  call.otherPath = otherPath;
+  calls_.push_back(call);
+  if (call.index >= crashAt_) {
+    if (call.index == crashAt_ && atCrash_) atCrash_(call);
+    injected = Status::Error(StatusCode::IoError, 0, "crashed");
+    return true;
+  }
+  if (hook_) hook_(call);
+  for (const Fault& fault : faults_) {
+    if (fault.kind == kind && fault.when(call)) {
+      injected = fault.instead(call);
+      return true;
+    }
+  }
+  return false;
+}
+
+Status FaultInjectingFileSystem::ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) {
+  Status injected;
+  if (Intercept(FsCall::ListFolder, folder, {}, injected)) {
+    entries.clear();
+    return injected;
+  }
+  return inner_.ListFolder(folder, entries);
+}
+
+Status FaultInjectingFileSystem::GetInfo(const std::u16string& path, FileInfo& info) {
+  Status injected;
+  if (Intercept(FsCall::GetInfo, path, {}, injected)) return injected;
+  return inner_.GetInfo(path, info);
+}
+
+Status FaultInjectingFileSystem::CreateFolder(const std::u16string& path) {
+  Status injected;
+  if (Intercept(FsCall::CreateFolder, path, {}, injected)) return injected;
+  return inner_.CreateFolder(path);
+}
+
+Status FaultInjectingFileSystem::MoveNoReplace(const std::u16string& from, const std::u16string& to) {
+  Status injected;
+  if (Intercept(FsCall::MoveNoReplace, from, to, injected)) return injected;
+  return inner_.MoveNoReplace(from, to);
+}
+
+Status FaultInjectingFileSystem::MoveReplace(const std::u16string& from, const std::u16string& to) {
+  Status injected;
+  if (Intercept(FsCall::MoveReplace, from, to, injected)) return injected;
+  return inner_.MoveReplace(from, to);
+}
+
+Status FaultInjectingFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
+                                               const FileAttributes& createWith) {
+  Status injected;
+  if (Intercept(FsCall::CopyToNewFile, from, to, injected)) return injected;
+  return inner_.CopyToNewFile(from, to, createWith);
+}
+
+Status FaultInjectingFileSystem::SetAttributes(const std::u16string& path, const FileAttributes& attributes) {
+  Status injected;
+  if (Intercept(FsCall::SetAttributes, path, {}, injected)) return injected;
+  return inner_.SetAttributes(path, attributes);
+}
+
+Status FaultInjectingFileSystem::RemoveFile(const std::u16string& path) {
+  Status injected;
+  if (Intercept(FsCall::RemoveFile, path, {}, injected)) return injected;
+  return inner_.RemoveFile(path);
+}
+
+Status FaultInjectingFileSystem::RemoveEmptyFolder(const std::u16string& path) {
+  Status injected;
+  if (Intercept(FsCall::RemoveEmptyFolder, path, {}, injected)) return injected;
+  return inner_.RemoveEmptyFolder(path);
+}
+
+Status FaultInjectingFileSystem::FlushFolder(const std::u16string& folder) {
+  Status injected;
+  if (Intercept(FsCall::FlushFolder, folder, {}, injected)) return injected;
+  return inner_.FlushFolder(folder);
+}
+
+Status FaultInjectingFileSystem::TryOpenExclusive(const std::u16string& path) {
+  Status injected;
+  if (Intercept(FsCall::TryOpenExclusive, path, {}, injected)) return injected;
+  return inner_.TryOpenExclusive(path);
+}
+
+}  // namespace savrin

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tests/unit/item_outcome_print.h"
+#include "tests/unit/sandbox.h"
+
+// What the engine relies on from every file system behind the seam: the
+// fake, and the backend of the platform the tests run on.
+
+namespace savrin {
+namespace {
+
+class FileSystemContractTest : public ::testing::TestWithParam<SandboxKind> {
+ protected:
+  void SetUp() override { box = GetParam().make(); }
+  FileSystem& fs() { return box->Fs(); }
+  std::unique_ptr<Sandbox> box;
+};
+
+TEST_P(FileSystemContractTest, ListingGivesNamesKindsAndSizesOfTheEntriesOnly) {
+  box->WriteAt(u"報告書.txt", "12345");
+  box->MakeFolder(u"フォルダ");
+  std::vector<FileInfo> entries;
+  ASSERT_TRUE(fs().ListFolder(box->Root(), entries).IsOk());
+  std::sort(entries.begin(), entries.end(), [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, u"フォルダ");
+  EXPECT_TRUE(entries[0].isFolder);
+  EXPECT_EQ(entries[1].name, u"報告書.txt");
+  EXPECT_FALSE(entries[1].isFolder);
+  EXPECT_EQ(entries[1].size, 5u);
+  EXPECT_EQ(fs().ListFolder(box->Path(u"missing"), entries).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, InfoDescribesOnePathAndSaysWhenNothingIsThere) {
+  box->WriteAt(u"a.txt", "abc");
+  FileInfo info;
+  ASSERT_TRUE(fs().GetInfo(box->Path(u"a.txt"), info).IsOk());
+  EXPECT_EQ(info.name, u"a.txt");
+  EXPECT_EQ(info.size, 3u);
+  EXPECT_FALSE(info.isFolder);
+  EXPECT_EQ(fs().GetInfo(box->Path(u"missing.txt"), info).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().GetInfo(box->Path(u"missing\\a.txt"), info).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, CreatingAFolderNeedsItsParentAndAFreeName) {
+  EXPECT_TRUE(fs().CreateFolder(box->Path(u"new")).IsOk());
+  EXPECT_EQ(fs().CreateFolder(box->Path(u"new")).code, StatusCode::Exists);
+  EXPECT_EQ(fs().CreateFolder(box->Path(u"missing\\new")).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, TheNoReplaceMoveNeverReplaces) {
+  box->WriteAt(u"a.txt", "a");
+  box->WriteAt(u"b.txt", "b");
+  box->MakeFolder(u"folder");
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"b.txt")).code, StatusCode::Exists);
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"folder")).code, StatusCode::Exists);
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"folder"), box->Path(u"b.txt")).code, StatusCode::Exists);
+  if (!box->CaseSensitive()) {
+    EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"B.TXT")).code, StatusCode::Exists);
+  }
+  EXPECT_EQ(box->ReadAt(u"a.txt"), "a");
+  EXPECT_EQ(box->ReadAt(u"b.txt"), "b");
+  EXPECT_TRUE(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"folder\\c.txt")).IsOk());
+  EXPECT_EQ(box->ReadAt(u"folder\\c.txt"), "a");
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"d.txt")).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, TheReplacingMoveReplacesAFileButNeverAFolder) {
+  box->WriteAt(u"a.txt", "new");
+  box->WriteAt(u"b.txt", "old");
+  box->MakeFolder(u"folder");
+  EXPECT_EQ(fs().MoveReplace(box->Path(u"a.txt"), box->Path(u"folder")).code, StatusCode::AccessDenied);
+  EXPECT_TRUE(box->IsFolderAt(u"folder"));
+  EXPECT_TRUE(fs().MoveReplace(box->Path(u"a.txt"), box->Path(u"b.txt")).IsOk());
+  EXPECT_EQ(box->ReadAt(u"b.txt"), "new");
+  EXPECT_FALSE(box->ExistsAt(u"a.txt"));
+}
+
+TEST_P(FileSystemContractTest, CopyingMakesANewFileOnlyAndKeepsTheModificationTime) {
+  box->WriteAt(u"a.txt", "content");
+  box->WriteAt(u"taken.txt", "taken");
+  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"taken.txt"), {}).code, StatusCode::Exists);
+  EXPECT_EQ(box->ReadAt(u"taken.txt"), "taken");
+  FileAttributes hidden;
+  hidden.hidden = true;
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), hidden).IsOk());
+  EXPECT_EQ(box->ReadAt(u"copy.txt"), "content");
+  FileInfo source;
+  FileInfo copy;
+  fs().GetInfo(box->Path(u"a.txt"), source);
+  fs().GetInfo(box->Path(u"copy.txt"), copy);
+  EXPECT_EQ(copy.modified, source.modified);
+  if (box->HasHiddenAttribute()) {
+    EXPECT_TRUE(copy.attributes.hidden);
+  }
+  box->MakeFolder(u"folder");
+  EXPECT_FALSE(fs().CopyToNewFile(box->Path(u"folder"), box->Path(u"folder copy"), {}).IsOk());
+  EXPECT_FALSE(box->ExistsAt(u"folder copy"));
+  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"missing.txt"), box->Path(u"x.txt"), {}).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, AFileCopiedThroughTheSeamMayBeLarge) {
+  std::string content;
+  for (int i = 0; i < 300000; ++i) content += static_cast<char>('a' + i % 26);
+  box->WriteAt(u"big.bin", content);
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"big.bin"), box->Path(u"big copy.bin"), {}).IsOk());
+  EXPECT_EQ(box->ReadAt(u"big copy.bin"), content);
+}
+
+TEST_P(FileSystemContractTest, AttributesGoOnAndOff) {
+  box->WriteAt(u"a.txt", "a");
+  box->SetAttributesAt(u"a.txt", FileAttributes{true, false, false});
+  EXPECT_TRUE(box->AttributesAt(u"a.txt").readOnly);
+  if (box->HasHiddenAttribute()) {
+    box->SetAttributesAt(u"a.txt", FileAttributes{false, true, true});
+    EXPECT_EQ(box->AttributesAt(u"a.txt"), (FileAttributes{false, true, true}));
+  }
+  box->SetAttributesAt(u"a.txt", FileAttributes{});
+  EXPECT_EQ(box->AttributesAt(u"a.txt"), FileAttributes{});
+}
+
+TEST_P(FileSystemContractTest, RemovalsTakeFilesAndEmptyFoldersOnly) {
+  box->MakeFolder(u"full");
+  box->WriteAt(u"full\\a.txt", "a");
+  EXPECT_EQ(fs().RemoveEmptyFolder(box->Path(u"full")).code, StatusCode::NotEmpty);
+  EXPECT_FALSE(fs().RemoveFile(box->Path(u"full")).IsOk());
+  EXPECT_TRUE(box->IsFolderAt(u"full"));
+  EXPECT_TRUE(fs().RemoveFile(box->Path(u"full\\a.txt")).IsOk());
+  EXPECT_EQ(fs().RemoveFile(box->Path(u"full\\a.txt")).code, StatusCode::NotFound);
+  EXPECT_TRUE(fs().RemoveEmptyFolder(box->Path(u"full")).IsOk());
+  EXPECT_FALSE(box->ExistsAt(u"full"));
+}
+
+TEST_P(FileSystemContractTest, FlushAndExclusiveOpenSayWhenNothingIsThere) {
+  box->WriteAt(u"a.txt", "a");
+  EXPECT_TRUE(fs().FlushFolder(box->Root()).IsOk());
+  EXPECT_EQ(fs().FlushFolder(box->Path(u"missing")).code, StatusCode::NotFound);
+  EXPECT_TRUE(fs().TryOpenExclusive(box->Path(u"a.txt")).IsOk());
+  EXPECT_EQ(fs().TryOpenExclusive(box->Path(u"missing.txt")).code, StatusCode::NotFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(, FileSystemContractTest, ::testing::ValuesIn(AllSandboxKinds()),
+                         [](const ::testing::TestParamInfo<SandboxKind>& kind) { return kind.param.name; });
+
+}  // namespace
+}  // namespace savrin

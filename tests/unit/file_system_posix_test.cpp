@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/file_system.h"
+#include "platform/file_system_posix.h"
+#include "sorting/file_operation.h"
+#include "sorting/folder_path.h"
+#include "tests/unit/fault_injecting_file_system.h"
+#include "tests/unit/real_sandbox.h"
+
+namespace savrin {
+namespace {
+
+class PosixSandbox final : public RealSandbox {
+ public:
+  bool HasHiddenAttribute() const override { return false; }
+  bool CaseSensitive() const override { return true; }
+  std::shared_ptr<void> HoldOpen(const std::u16string&) override { return nullptr; }
+};
+
+}  // namespace
+
+std::unique_ptr<Sandbox> MakePlatformSandbox() { return std::make_unique<PosixSandbox>(); }
+
+namespace {
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  PosixSandbox box;
+  FileSystem& fs = box.Fs();
+};
+
+TEST_F(PosixFileSystemTest, NamesStartingWithADotAreHidden) {
+  box.WriteAt(u".profile", "p");
+  box.WriteAt(u"visible.txt", "v");
+  std::vector<FileInfo> entries;
+  ASSERT_TRUE(fs.ListFolder(box.Root(), entries).IsOk());
+  ASSERT_EQ(entries.size(), 2u);
+  for (const FileInfo& entry : entries) EXPECT_EQ(entry.attributes.hidden, entry.name == u".profile") << entry.name.size();
+}
+
+TEST_F(PosixFileSystemTest, BackslashSeparatesLikeSlash) {
+  box.MakeFolder(u"a");
+  box.WriteAt(u"a/x.txt", "x");
+  FileInfo info;
+  ASSERT_TRUE(fs.GetInfo(box.Root() + u"\\a\\x.txt", info).IsOk());
+  EXPECT_EQ(info.size, 1u);
+  EXPECT_EQ(info.name, u"x.txt");
+}
+
+TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnersMissingWritePermission) {
+  box.WriteAt(u"r.txt", "r");
+  box.SetAttributesAt(u"r.txt", FileAttributes{true, false, false});
+  struct stat st {};
+  ASSERT_EQ(::stat(RealSandbox::Native(box.Path(u"r.txt")).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0222, 0u);
+  EXPECT_TRUE(box.AttributesAt(u"r.txt").readOnly);
+  box.SetAttributesAt(u"r.txt", FileAttributes{});
+  EXPECT_FALSE(box.AttributesAt(u"r.txt").readOnly);
+}
+
+TEST_F(PosixFileSystemTest, FallbackWithoutTheRenameFlagNeverReplaces) {
+  box.WriteAt(u"a.txt", "a");
+  box.WriteAt(u"b.txt", "b");
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"b.txt")).code, StatusCode::Exists);
+  EXPECT_EQ(box.ReadAt(u"a.txt"), "a");
+  EXPECT_EQ(box.ReadAt(u"b.txt"), "b");
+  ASSERT_TRUE(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"c.txt")).IsOk());
+  EXPECT_FALSE(box.ExistsAt(u"a.txt"));
+  EXPECT_EQ(box.ReadAt(u"c.txt"), "a");
+}
+
+TEST_F(PosixFileSystemTest, FallbackMovesFoldersButNotOntoAnyExistingName) {
+  box.MakeFolder(u"album");
+  box.WriteAt(u"album/1.jpg", "1");
+  box.MakeFolder(u"taken");
+  box.WriteAt(u"taken/keep.txt", "k");
+  box.MakeFolder(u"empty");
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"taken")).code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"empty")).code, StatusCode::Exists);
+  EXPECT_EQ(box.ReadAt(u"taken/keep.txt"), "k");
+  EXPECT_TRUE(box.IsFolderAt(u"empty"));
+  ASSERT_TRUE(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"moved")).IsOk());
+  EXPECT_EQ(box.ReadAt(u"moved/1.jpg"), "1");
+  EXPECT_FALSE(box.ExistsAt(u"album"));
+}
+
+TEST_F(PosixFileSystemTest, ReplacingRenameRefusesAFolder) {
+  box.WriteAt(u"a.txt", "a");
+  box.MakeFolder(u"empty");
+  EXPECT_EQ(fs.MoveReplace(box.Path(u"a.txt"), box.Path(u"empty")).code, StatusCode::AccessDenied);
+  EXPECT_TRUE(box.IsFolderAt(u"empty"));
+  EXPECT_EQ(box.ReadAt(u"a.txt"), "a");
+}
+
+TEST_F(PosixFileSystemTest, MakeFolderPathExistCreatesFromTheRootDown) {
+  const std::u16string target = box.Root() + u"/x/y/z/";
+  EXPECT_TRUE(MakeFolderPathExist(fs, target).IsOk());
+  EXPECT_TRUE(box.IsFolderAt(u"x/y/z"));
+  EXPECT_TRUE(MakeFolderPathExist(fs, target + u"report.doc").IsOk()) << "an existing path is fine";
+}
+
+TEST_F(PosixFileSystemTest, AFolderWithALinkBackUpItsTreeIsNeitherCopiedNorMovedAcrossVolumes) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.MakeFolder(u"in/album");
+  box.WriteAt(u"in/album/1.jpg", "one");
+  ASSERT_EQ(::symlink("..", RealSandbox::Native(box.Path(u"in/album/loop")).c_str()), 0);
+  for (const SortMethod kind : {SortMethod::Copy, SortMethod::Move}) {
+    FaultInjectingFileSystem faults(fs);
+    faults.FailWhen(FsCall::MoveNoReplace, [](const FsCallRecord&) { return true; },
+                    Status::Error(StatusCode::CrossDevice));
+    const std::vector<ItemResult> results =
+        PerformFileOperation(faults, {kind, box.Path(u"in/album"), box.Path(u"out/"), true});
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
+    EXPECT_EQ(results[0].status.code, StatusCode::Unsupported);
+    EXPECT_EQ(box.ReadAt(u"in/album/1.jpg"), "one");
+    EXPECT_EQ(box.NamesAt(u"out"), std::vector<std::u16string>{});
+  }
+  ::unlink(RealSandbox::Native(box.Path(u"in/album/loop")).c_str());
+}
+
+// A real second file system, where one is mounted: /dev/shm is tmpfs on most
+// Linux systems, and the temporary folder often is not.
+TEST_F(PosixFileSystemTest, MoveBetweenFileSystemsCopiesAndRemovesTheSource) {
+  struct stat tmp {};
+  struct stat shm {};
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(RealSandbox::Native(box.Root()).c_str(), &tmp) != 0 ||
+      tmp.st_dev == shm.st_dev || ::access("/dev/shm", W_OK) != 0) {
+    GTEST_SKIP() << "no second file system to move to";
+  }
+  char folder[] = "/dev/shm/savrin-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const std::u16string other(folder, folder + std::strlen(folder));
+  box.MakeFolder(u"in");
+  box.WriteAt(u"in/a.pdf", "content of a");
+  const std::vector<ItemResult> results =
+      PerformFileOperation(fs, {SortMethod::Move, box.Path(u"in/*.pdf"), other + u"/", true});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_FALSE(box.ExistsAt(u"in/a.pdf"));
+  EXPECT_EQ(box.Read(other + u"/a.pdf"), "content of a");
+  std::vector<FileInfo> entries;
+  fs.ListFolder(other, entries);
+  EXPECT_EQ(entries.size(), 1u) << "no temporary left behind";
+  fs.RemoveFile(other + u"/a.pdf");
+  fs.RemoveEmptyFolder(other);
+}
+
+}  // namespace
+}  // namespace savrin

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform/file_system.h"
+#include "sorting/file_operation.h"
+#include "sorting/folder_path.h"
+#include "tests/unit/real_sandbox.h"
+
+namespace savrin {
+namespace {
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+class Win32Sandbox final : public RealSandbox {
+ public:
+  bool HasHiddenAttribute() const override { return true; }
+  bool CaseSensitive() const override { return false; }
+  // A writer that lets others read, rename and remove, so that only the
+  // exclusive open tells that the file is still being written.
+  std::shared_ptr<void> HoldOpen(const std::u16string& path) override {
+    HANDLE handle = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(handle, [](void* held) { ::CloseHandle(held); });
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Sandbox> MakePlatformSandbox() { return std::make_unique<Win32Sandbox>(); }
+
+namespace {
+
+class Win32FileSystemTest : public ::testing::Test {
+ protected:
+  Win32Sandbox box;
+  FileSystem& fs = box.Fs();
+};
+
+TEST_F(Win32FileSystemTest, FoldersDeeperThan260CharactersWork) {
+  std::u16string deep = box.Path(u"");
+  while (deep.size() < 400) deep += u"\\フォルダ-0123456789-abcdefghij";
+  ASSERT_TRUE(MakeFolderPathExist(fs, deep + u"\\").IsOk());
+  box.WriteAt(u"a.txt", "deep content");
+  const std::vector<ItemResult> results =
+      PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"a.txt"), deep + u"\\", true});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  FileInfo info;
+  ASSERT_TRUE(fs.GetInfo(deep + u"\\a.txt", info).IsOk());
+  EXPECT_EQ(info.size, 12u);
+  const std::vector<ItemResult> moved =
+      PerformFileOperation(fs, {SortMethod::Move, deep + u"\\*.txt", box.Root() + u"\\", true});
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].outcome, ItemOutcome::Renamed);
+  EXPECT_EQ(box.ReadAt(u"a (2).txt"), "deep content");
+}
+
+TEST_F(Win32FileSystemTest, ReadOnlyFileCannotBeRemovedUntilCleared) {
+  box.WriteAt(u"r.txt", "r");
+  box.SetAttributesAt(u"r.txt", FileAttributes{true, false, false});
+  EXPECT_EQ(::GetFileAttributesW(Wide(box.Path(u"r.txt")).c_str()) & FILE_ATTRIBUTE_READONLY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(fs.RemoveFile(box.Path(u"r.txt")).code, StatusCode::AccessDenied);
+  box.SetAttributesAt(u"r.txt", FileAttributes{});
+  EXPECT_TRUE(fs.RemoveFile(box.Path(u"r.txt")).IsOk());
+}
+
+TEST_F(Win32FileSystemTest, AFileBeingWrittenIsNeitherOpenedExclusivelyNorCopied) {
+  box.WriteAt(u"busy.txt", "half");
+  std::shared_ptr<void> held = box.HoldOpen(box.Path(u"busy.txt"));
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(fs.TryOpenExclusive(box.Path(u"busy.txt")).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}).code, StatusCode::SharingViolation);
+  EXPECT_FALSE(box.ExistsAt(u"copy.txt"));
+  held.reset();
+  EXPECT_TRUE(fs.TryOpenExclusive(box.Path(u"busy.txt")).IsOk());
+}
+
+TEST_F(Win32FileSystemTest, SlashesAndDotsAreCleanedUpBeforeTheLongPathPrefix) {
+  box.MakeFolder(u"a");
+  box.WriteAt(u"a\\x.txt", "x");
+  FileInfo info;
+  EXPECT_TRUE(fs.GetInfo(box.Root() + u"/a/./x.txt", info).IsOk());
+  EXPECT_TRUE(fs.GetInfo(box.Root() + u"\\a\\..\\a\\x.txt", info).IsOk());
+}
+
+TEST_F(Win32FileSystemTest, OneFolderReadsAsTheSameUnderTwoSpellings) {
+  box.MakeFolder(u"Sub");
+  FileInfo a;
+  FileInfo b;
+  ASSERT_TRUE(fs.GetInfo(box.Path(u"Sub"), a).IsOk());
+  ASSERT_TRUE(fs.GetInfo(box.Path(u"SUB\\"), b).IsOk());
+  if (a.fileId == 0) GTEST_SKIP() << "no file ids here";
+  EXPECT_EQ(a.volumeId, b.volumeId);
+  EXPECT_EQ(a.fileId, b.fileId);
+}
+
+}  // namespace
+}  // namespace savrin
