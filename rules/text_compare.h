@@ -3,12 +3,8 @@
 
 namespace savrin {
 
-// Letter case as the list and history searches ignore it: ASCII, full-width
-// Latin, Latin-1, Greek and Cyrillic capitals fold to their small letters.
-// Japanese has no case and passes through unchanged.
-char16_t FoldCase(char16_t c);
-
-// True when `text` begins with `prefix`, letter case ignored as above.
+// True when `text` begins with `prefix`, letter case ignored as file names
+// ignore it (platform/case_fold.h); Japanese has no case and must match.
 bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix);
 
 // Equality that folds only A-Z to a-z: the duplicate test of new rules, where

@@ -1,5 +1,7 @@
 #include "settings/ini_document.h"
 
+#include "platform/case_fold.h"
+
 namespace savrin {
 namespace {
 
@@ -7,23 +9,9 @@ bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == 
 bool IsQuote(char16_t c) { return c == u'"' || c == u'\''; }
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 
-// Windows ignores the case of every letter in a profile name. The program's
-// own names are ASCII, so beyond A-Z the fold only decides which foreign
-// names count as duplicates; the alphabets users type cover that.
-char16_t FoldNameChar(char16_t c) {
-  if ((c >= u'A' && c <= u'Z') || (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) ||
-      (c >= 0x0391 && c <= 0x03A9 && c != 0x03A2) || (c >= 0x0410 && c <= 0x042F)) {
-    return static_cast<char16_t>(c + 0x20);
-  }
-  if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 0x50);
-  return c;
-}
-
-std::u16string FoldName(std::u16string_view name) {
-  std::u16string folded(name);
-  for (auto& c : folded) c = FoldNameChar(c);
-  return folded;
-}
+// Windows ignores the case of every letter in a profile name; names fold as
+// file names do.
+std::u16string FoldName(std::u16string_view name) { return FoldCase(name); }
 
 // [begin, end) narrowed past blanks on both sides.
 void Trim(std::u16string_view text, size_t& begin, size_t& end) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sorting/file_operation.h"
+
 namespace savrin {
 namespace {
 
@@ -60,6 +62,15 @@ std::u16string DestinationFolderPath(const FileOpRequest& request) {
   const std::u16string_view to = BufferText(request.To);
   const size_t last = to.find_last_of(u"\\/");
   return last == std::u16string_view::npos ? std::u16string() : std::u16string(to.substr(0, last + 1));
+}
+
+FileOperation ToFileOperation(const FileOpRequest& request) {
+  FileOperation operation;
+  operation.kind = request.Function == FileOpFunction::Copy ? SortMethod::Copy : SortMethod::Move;
+  operation.source = std::u16string(BufferText(request.From));
+  operation.destination = std::u16string(BufferText(request.To));
+  operation.renameOnCollision = (request.Flags & kFofRenameOnCollision) != 0;
+  return operation;
 }
 
 }  // namespace savrin

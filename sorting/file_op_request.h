@@ -57,4 +57,8 @@ std::u16string DestinationFolderPath(const FileOpRequest& request);
 
 std::u16string_view BufferText(const char16_t (&buffer)[kPathBufferChars]);
 
+struct FileOperation;
+// The engine's view of a published request.
+FileOperation ToFileOperation(const FileOpRequest& request);
+
 }  // namespace savrin

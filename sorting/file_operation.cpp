@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/path_text.h"
-#include "sorting/case_fold.h"
+#include "platform/case_fold.h"
 #include "sorting/name_match.h"
 #include "sorting/numbered_name.h"
 #include "sorting/path_compare.h"

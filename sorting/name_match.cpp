@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sorting/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace savrin {
 namespace {

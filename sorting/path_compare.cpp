@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/path_text.h"
-#include "sorting/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace savrin {
 

@@ -1,6 +1,6 @@
 #include "sorting/temporary_name.h"
 
-#include "sorting/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace savrin {
 namespace {

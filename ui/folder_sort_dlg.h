@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_system.h"
 #include "rules/pattern_history.h"
 #include "rules/rule_commands.h"
 #include "rules/rule_list.h"
@@ -116,6 +117,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   bool settingsWritable_ = true;
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;
+  std::unique_ptr<FileSystem> passFileSystem_ = MakePlatformFileSystem();
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
   UINT taskbarCreatedMessage_ = 0;

@@ -1,4 +1,4 @@
-#include "sorting/case_fold.h"
+#include "platform/case_fold.h"
 
 #include <gtest/gtest.h>
 

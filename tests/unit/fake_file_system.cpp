@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "platform/path_text.h"
-#include "sorting/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace savrin {
 

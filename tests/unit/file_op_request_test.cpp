@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sorting/file_operation.h"
+
 namespace savrin {
 namespace {
 
@@ -67,6 +69,22 @@ TEST(SetRequestOperation, FollowsTheBytesOfTheConditionWord) {
   EXPECT_EQ(request.Flags, 0x0694);
   SetRequestOperation(request, 9u << 16);
   EXPECT_EQ(request.Function, FileOpFunction::Copy) << "any non-zero method byte copies";
+}
+
+TEST(ToFileOperation, CarriesPathsMethodAndCollisionMode) {
+  FileOpRequest request;
+  ASSERT_TRUE(BuildRequestPaths(request, u"C:\\in", u"D:\\out", u"*.pdf", BuildConditionWord(1, 0, 1)));
+  SetRequestOperation(request, BuildConditionWord(1, 0, 1));
+  FileOperation operation = ToFileOperation(request);
+  EXPECT_EQ(operation.kind, SortMethod::Copy);
+  EXPECT_EQ(operation.source, u"C:\\in\\*.pdf");
+  EXPECT_EQ(operation.destination, u"D:\\out\\");
+  EXPECT_TRUE(operation.renameOnCollision);
+
+  SetRequestOperation(request, BuildConditionWord(0, 1, 1));
+  operation = ToFileOperation(request);
+  EXPECT_EQ(operation.kind, SortMethod::Move);
+  EXPECT_FALSE(operation.renameOnCollision);
 }
 
 }  // namespace

@@ -1,0 +1,149 @@
+// Sorting passes on real folders: rules from the settings file, passes
+// requested from the tray menu, files checked on disk.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/settings_text.h"
+
+namespace savrin::e2e {
+namespace {
+
+constexpr UINT kOrganizeNow = 32773;
+
+struct Rule {
+  std::wstring source;
+  std::wstring destination;
+  std::wstring pattern;
+  unsigned word;
+};
+
+class SortingTest : public ::testing::Test {
+ protected:
+  std::wstring Folder(const std::wstring& name) {
+    const std::wstring path = folder.Join(name);
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+  }
+  void Write(const std::wstring& relative, const std::string& content) { folder.WriteBytes(relative, content); }
+  std::string Read(const std::wstring& relative) { return folder.ReadBytes(relative); }
+  bool Exists(const std::wstring& relative) { return folder.Exists(relative); }
+
+  // Starts with the rules and monitoring stopped, so that only requested
+  // passes run.
+  HWND Start(const std::vector<Rule>& rules) {
+    std::wstring text;
+    const wchar_t* sections[] = {L"Source", L"Destination", L"Pattern", L"Condition"};
+    for (int s = 0; s < 4; ++s) {
+      text += std::wstring(L"[") + sections[s] + L"]\r\n";
+      for (size_t i = 0; i < rules.size(); ++i) {
+        const Rule& r = rules[i];
+        const std::wstring value = s == 0 ? r.source : s == 1 ? r.destination : s == 2 ? r.pattern : std::to_wstring(r.word);
+        text += std::to_wstring(i) + L"=" + value + L"\r\n";
+      }
+    }
+    text += L"[Option]\r\nStatus=1\r\nTime=60\r\n";
+    folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(text));
+    savrin = SavrinProcess::Start(folder);
+    main = savrin->WaitForMainWindow();
+    EXPECT_NE(main, nullptr);
+    return main;
+  }
+  // One pass, requested as from the tray menu; returns once it has ended
+  // (the edit buttons come back when the pass is over).
+  void Pass() {
+    PostMessageW(main, WM_COMMAND, kOrganizeNow, 0);
+    Sleep(400);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Item(main, 1003)) != FALSE; }, 20000));
+  }
+
+  TestFolder folder;
+  std::unique_ptr<SavrinProcess> savrin;
+  HWND main = nullptr;
+};
+
+TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
+  const std::wstring in = Folder(L"in");
+  Write(L"in\\a.pdf", "pdf a");
+  Write(L"in\\b.PDF", "pdf b");
+  Write(L"in\\note.txt", "note");
+  Write(L"in\\page.html", "html");
+  Folder(L"in\\sub.pdf");
+  ASSERT_NE(Start({{in, folder.Join(L"pdf"), L"*.pdf", 0x00001},          // move, rename, wildcard
+                   {in, folder.Join(L"copies"), L"note.txt", 0x10000},    // copy, rename, plain
+                   {in, folder.Join(L"web"), L"*.htm", 0x00001},
+                   {in, folder.Join(L"never\\made\\here"), L"*.zip", 1}}),
+            nullptr);
+  Pass();
+  EXPECT_EQ(Read(L"pdf\\a.pdf"), "pdf a");
+  EXPECT_EQ(Read(L"pdf\\b.PDF"), "pdf b");
+  EXPECT_FALSE(Exists(L"in\\a.pdf"));
+  EXPECT_TRUE(Exists(L"in\\sub.pdf")) << "a wildcard never takes folders";
+  EXPECT_EQ(Read(L"copies\\note.txt"), "note");
+  EXPECT_EQ(Read(L"in\\note.txt"), "note") << "a copy leaves the source";
+  EXPECT_TRUE(Exists(L"in\\page.html")) << "*.htm must not take page.html through its short name";
+  EXPECT_TRUE(Exists(L"web")) << "the destination is made even when nothing matches";
+  EXPECT_TRUE(Exists(L"never\\made\\here")) << "every folder along the path is made";
+}
+
+TEST_F(SortingTest, RenameKeepsTheOldFileAndOverwriteReplacesIt) {
+  const std::wstring in = Folder(L"in");
+  Folder(L"keep");
+  Folder(L"replace");
+  Write(L"keep\\report.doc", "old kept");
+  Write(L"replace\\report.doc", "old replaced");
+  Write(L"in\\report.doc", "new");
+  ASSERT_NE(Start({{in, folder.Join(L"keep"), L"report.doc", 0x10000},       // copy, rename
+                   {in, folder.Join(L"replace"), L"report.doc", 0x10100}}),  // copy, overwrite
+            nullptr);
+  Pass();
+  EXPECT_EQ(Read(L"keep\\report.doc"), "old kept");
+  EXPECT_EQ(Read(L"keep\\report (2).doc"), "new");
+  EXPECT_EQ(Read(L"replace\\report.doc"), "new");
+
+  Pass();
+  EXPECT_EQ(Read(L"keep\\report (3).doc"), "new") << "a copy rule adds one more copy every pass";
+  EXPECT_EQ(Read(L"keep\\report.doc"), "old kept");
+  EXPECT_FALSE(Exists(L"replace\\report (2).doc"));
+}
+
+TEST_F(SortingTest, EqualSourceAndDestinationChangeNothing) {
+  const std::wstring in = Folder(L"in");
+  Write(L"in\\a.txt", "a");
+  ASSERT_NE(Start({{in, in, L"*.txt", 0x10001},       // copy, rename, wildcard
+                   {in, in + L"\\", L"a.txt", 0x00000}}),  // move onto itself
+            nullptr);
+  for (int pass = 0; pass < 3; ++pass) Pass();
+  EXPECT_EQ(Read(L"in\\a.txt"), "a");
+  EXPECT_FALSE(Exists(L"in\\a (2).txt"));
+}
+
+TEST_F(SortingTest, HiddenAndSystemFilesStayUnderAWildcard) {
+  const std::wstring in = Folder(L"in");
+  Write(L"in\\desktop.ini", "[.ShellClassInfo]");
+  Write(L"in\\Thumbs.db", "thumbs");
+  Write(L"in\\photo.jpg", "photo");
+  SetFileAttributesW(folder.Join(L"in\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesW(folder.Join(L"in\\Thumbs.db").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_NE(Start({{in, folder.Join(L"out"), L"*.*", 0x00001}}), nullptr);
+  Pass();
+  EXPECT_EQ(Read(L"out\\photo.jpg"), "photo");
+  EXPECT_TRUE(Exists(L"in\\desktop.ini"));
+  EXPECT_TRUE(Exists(L"in\\Thumbs.db"));
+}
+
+TEST_F(SortingTest, MonitoringRunsPassesOnItsOwnAtTheInterval) {
+  const std::wstring in = Folder(L"in");
+  const std::wstring text = L"[Source]\r\n0=" + in + L"\r\n[Destination]\r\n0=" + folder.Join(L"out") +
+                            L"\r\n[Pattern]\r\n0=*.txt\r\n[Condition]\r\n0=1\r\n[Option]\r\nStatus=0\r\nTime=1\r\n";
+  folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(text));
+  savrin = SavrinProcess::Start(folder);
+  main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  Write(L"in\\first.txt", "1");
+  ASSERT_TRUE(WaitUntil([&] { return Exists(L"out\\first.txt"); }, 10000));
+  Write(L"in\\second.txt", "2");
+  ASSERT_TRUE(WaitUntil([&] { return Exists(L"out\\second.txt"); }, 10000));
+}
+
+}  // namespace
+}  // namespace savrin::e2e
