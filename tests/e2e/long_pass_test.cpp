@@ -1,0 +1,128 @@
+// A pass that takes seconds: the title blinks, the edit buttons are off, an
+// exit waits for the pass, and the tray icon blinks while the window hides.
+#include "tests/e2e/harness.h"
+
+#include <shellapi.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/e2e/fake_taskbar.h"
+#include "tests/e2e/settings_text.h"
+
+namespace savrin::e2e {
+namespace {
+
+constexpr int kSlowFiles = 1500;
+
+class LongPassTest : public ::testing::Test {
+ protected:
+  // Rule 0 copies many small files, each flushed to disk, which takes
+  // seconds; rule 1 moves one file, to show that later rules still run.
+  HWND Start(const std::wstring& options) {
+    const std::wstring slow = folder.Join(L"slow");
+    CreateDirectoryW(slow.c_str(), nullptr);
+    for (int i = 0; i < kSlowFiles; ++i) folder.WriteBytes(L"slow\\f" + std::to_wstring(i) + L".dat", std::string(512, 'x'));
+    CreateDirectoryW(folder.Join(L"in").c_str(), nullptr);
+    folder.WriteBytes(L"in\\last.txt", "last");
+    const std::wstring text = L"[Source]\r\n0=" + slow + L"\r\n1=" + folder.Join(L"in") +
+                              L"\r\n[Destination]\r\n0=" + folder.Join(L"copies") + L"\r\n1=" + folder.Join(L"out") +
+                              L"\r\n[Pattern]\r\n0=*.dat\r\n1=last.txt\r\n[Condition]\r\n0=65537\r\n1=0\r\n" +
+                              L"[Option]\r\nTime=60\r\n" + options;
+    folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(text));
+    savrin = SavrinProcess::Start(folder);
+    HWND main = savrin->WaitForMainWindow();
+    EXPECT_NE(main, nullptr);
+    return main;
+  }
+  int SaveCount() {
+    // Every save replaces the file: its last-write time moves.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(folder.Join(L"Savrin.ini").c_str(), GetFileExInfoStandard, &data);
+    return static_cast<int>(data.ftLastWriteTime.dwLowDateTime);
+  }
+
+  TestFolder folder;
+  std::unique_ptr<SavrinProcess> savrin;
+};
+
+TEST_F(LongPassTest, CloseDuringAPassWaitsForItAndTheTitleShowsWhy) {
+  HWND main = Start(L"Status=1\r\n");
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, 1003)); }));
+  RequestClose(main);
+
+  std::set<std::wstring> titles;
+  WaitUntil(
+      [&] {
+        if (IsWindow(main)) titles.insert(WindowText(main));
+        return savrin->HasExited();
+      },
+      120000);
+  // Unless the pass ended within two seconds, the exit-pending text showed.
+  const bool blinked = titles.count(L"Savrin - 処理中 - (プログラム終了保留中)") != 0;
+  ASSERT_TRUE(savrin->WaitForExit(120000));
+  EXPECT_TRUE(folder.Exists(L"out\\last.txt")) << "the remaining rule still ran";
+  EXPECT_TRUE(folder.Exists(L"copies\\f" + std::to_wstring(kSlowFiles - 1) + L".dat"));
+  EXPECT_TRUE(blinked) << "the copy should take more than two seconds; titles seen: " << titles.size();
+  for (const std::wstring& title : titles) {
+    if (title.empty()) continue;  // read while the window was being destroyed
+    EXPECT_TRUE(title == L"Savrin" || title == L"Savrin - 処理中 -" || title == L"Savrin - 処理中 - (プログラム終了保留中)");
+  }
+}
+
+TEST_F(LongPassTest, EditButtonsAreOffDuringThePassAndTheHistoryButtonsStayOn) {
+  HWND main = Start(L"Status=1\r\n");
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, 1003)); }));
+  for (int id : {1003, 1005, 1006, 1012, 1013}) EXPECT_FALSE(IsWindowEnabled(Item(main, id))) << id;
+  for (int id : {1007, 1008, 1014, 1015, 1018, 1019}) EXPECT_TRUE(IsWindowEnabled(Item(main, id))) << id;
+  // The window answers while the copy runs.
+  DWORD_PTR result = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Item(main, 1003)) != FALSE; }, 120000));
+  EXPECT_EQ(WindowText(main), L"Savrin");
+}
+
+TEST_F(LongPassTest, OrganizeNowThenCloseBeforeTheTickEndsWithoutAPass) {
+  HWND main = Start(L"Status=1\r\n");
+  ASSERT_NE(main, nullptr);
+  // Both land in the queue before the next tick.
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(savrin->WaitForExit(15000));
+  EXPECT_FALSE(folder.Exists(L"copies"));
+  EXPECT_TRUE(folder.Exists(L"in\\last.txt"));
+}
+
+TEST_F(LongPassTest, HiddenWindowsIconBlinksDuringAPassAndTheStatusIconReturns) {
+  FakeTaskbar taskbar;
+  HWND main = Start(L"Status=1\r\nMinimized=1\r\n");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return !taskbar.Requests().empty(); }));
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil([&] { return folder.Exists(L"out\\last.txt"); }, 120000));
+  Sleep(500);
+
+  const std::wstring exe = folder.Join(L"Savrin.exe");
+  const auto blink = ProgramIconBits(exe, 133);
+  const auto running = ProgramIconBits(exe, 134);
+  const auto stopped = ProgramIconBits(exe, 132);
+  int blinks = 0;
+  int runnings = 0;
+  for (const TrayRequest& request : taskbar.Requests()) {
+    if (request.action != NIM_MODIFY) continue;
+    blinks += request.iconBits == blink;
+    runnings += request.iconBits == running;
+  }
+  EXPECT_GE(blinks, 1);
+  EXPECT_GE(runnings, 1);
+  const TrayRequest last = taskbar.Requests().back();
+  EXPECT_EQ(last.action, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_TRUE(last.iconBits == stopped) << "monitoring is stopped: the stopped icon comes back";
+}
+
+}  // namespace
+}  // namespace savrin::e2e
