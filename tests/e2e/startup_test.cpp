@@ -1,5 +1,6 @@
 // Start-up, the main window's template, single instance, and the ways out.
 #include "tests/e2e/harness.h"
+#include "tests/e2e/settings_text.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -232,11 +233,19 @@ TEST_F(StartupTest, EscapeInTheWindowEndsTheProcess) {
 }
 
 TEST_F(StartupTest, ScreenshotOfTheMainWindow) {
+  // A few rules and a remembered condition, as a user's window looks.
+  folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(
+      L"[Source]\r\n0=C:\\Users\\user\\Downloads\r\n1=C:\\Users\\user\\Desktop\r\n2=D:\\スキャン\r\n"
+      L"[Destination]\r\n0=D:\\書類\\PDF\r\n1=D:\\写真\r\n2=D:\\書類\\スキャン済み\r\n"
+      L"[Pattern]\r\n0=*.pdf\r\n1=*.jpg\r\n2=scan????.tif\r\n"
+      L"[Condition]\r\n0=65793\r\n1=1\r\n2=1\r\n"
+      L"[FilenamePattern]\r\n0=*.pdf\r\n1=*.jpg\r\n[Option]\r\nTime=60\r\nStatus=0\r\n"));
   auto savrin = SavrinProcess::Start(folder);
   HWND main = savrin->WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
-  Sleep(500);  // let every control paint
+  SetCursorPos(0, 0);  // no tip over the form
+  Sleep(500);          // let every control paint
   const std::wstring path = DriverFolder() + L"\\main-window.bmp";
   ASSERT_TRUE(SaveScreenshot(main, path));
   TestFolder check;
