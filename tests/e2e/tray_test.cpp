@@ -135,5 +135,30 @@ TEST_F(TrayTest, RightClickOpensTheMenuWhoseCommandsReachTheWindow) {
   ASSERT_TRUE(WaitUntil([&] { return Saved(L"Option", L"Status") == L"0"; }));
 }
 
+TEST(TrayMenuResource, HoldsItsFourCommandsBetweenSeparators) {
+  // Wine keeps a menu's items in the process that owns it, so the open menu
+  // cannot be read from outside; its resource can.
+  HMODULE exe = LoadLibraryExW((DriverFolder() + L"\\Savrin.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  HMENU menu = LoadMenuW(exe, MAKEINTRESOURCEW(141));
+  ASSERT_NE(menu, nullptr);
+  HMENU popup = GetSubMenu(menu, 0);
+  ASSERT_EQ(GetMenuItemCount(popup), 7);
+  const std::pair<UINT, const wchar_t*> items[] = {
+      {32773, L"今すぐ整理(&S)"}, {0, L""}, {32778, L"監視停止(&K)"}, {0, L""},
+      {32774, L"ﾊﾞｰｼﾞｮﾝ情報(&V)"}, {0, L""}, {32777, L"終了(&X)"}};
+  for (int i = 0; i < 7; ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    EXPECT_EQ(GetMenuItemID(popup, i), items[i].first) << i;
+    EXPECT_STREQ(text, items[i].second) << i;
+  }
+  wchar_t caption[32] = {};
+  GetMenuStringW(menu, 0, caption, 32, MF_BYPOSITION);
+  EXPECT_STREQ(caption, L"タスクトレイ");
+  DestroyMenu(menu);
+  FreeLibrary(exe);
+}
+
 }  // namespace
 }  // namespace savrin::e2e
