@@ -1,33 +1,11 @@
 #include "tests/e2e/fake_taskbar.h"
 
-#include <cstring>
 
 #include "tests/e2e/harness.h"
+#include "tools/wine_tray_protocol.h"
 
 namespace savrin::e2e {
 namespace {
-
-// The platform-independent form in which Wine's shell passes a tray request
-// to the taskbar (WM_COPYDATA, dwData = the action), followed by the icon's
-// mask bits (1 bit a pixel, rows of whole words) and then its colour bits.
-struct NotifyData {
-  LONG hWnd;
-  UINT uID;
-  UINT uFlags;
-  UINT uCallbackMessage;
-  WCHAR szTip[128];
-  DWORD dwState;
-  DWORD dwStateMask;
-  WCHAR szInfo[256];
-  UINT uTimeoutOrVersion;
-  WCHAR szInfoTitle[64];
-  DWORD dwInfoFlags;
-  GUID guidItem;
-  UINT width;
-  UINT height;
-  UINT planes;
-  UINT bpp;
-};
 
 FakeTaskbar* g_taskbar = nullptr;
 
@@ -79,19 +57,15 @@ LRESULT CALLBACK FakeTaskbar::WindowProc(HWND window, UINT message, WPARAM wPara
 }
 
 void FakeTaskbar::Record(const COPYDATASTRUCT& data) {
-  if (data.cbData < sizeof(NotifyData)) return;
-  NotifyData header;
-  std::memcpy(&header, data.lpData, sizeof header);
+  wine_tray::Request decoded;
+  if (!wine_tray::Decode(data, decoded)) return;
   TrayRequest request;
-  request.action = static_cast<DWORD>(data.dwData);
-  request.id = header.uID;
-  request.flags = header.uFlags;
-  request.callbackMessage = header.uCallbackMessage;
-  request.tip.assign(header.szTip, wcsnlen(header.szTip, 128));
-  const size_t maskBytes = (static_cast<size_t>(header.width) * header.height + 15) / 16 * 2;
-  const size_t colourBytes = (static_cast<size_t>(header.planes) * header.width * header.height * header.bpp + 15) / 16 * 2;
-  const auto* bits = static_cast<const unsigned char*>(data.lpData) + sizeof header + maskBytes;
-  if (sizeof header + maskBytes + colourBytes <= data.cbData) request.iconBits.assign(bits, bits + colourBytes);
+  request.action = decoded.action;
+  request.id = decoded.id;
+  request.flags = decoded.flags;
+  request.callbackMessage = decoded.callbackMessage;
+  request.tip = decoded.tip;
+  request.iconBits = std::move(decoded.colourBits);
   std::lock_guard<std::mutex> lock(mutex_);
   requests_.push_back(std::move(request));
 }
