@@ -2,23 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/harness.h"
+#include "tests/e2e/savrin_test.h"
 #include "tests/e2e/settings_text.h"
 
 namespace savrin::e2e {
 namespace {
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public SavrinTest {
  protected:
   void SetUp() override {
     inFolder = folder.Join(L"in");
     CreateDirectoryW(inFolder.c_str(), nullptr);
-  }
-  HWND Start(const std::wstring& settings = L"") {
-    if (!settings.empty()) folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(settings));
-    savrin = SavrinProcess::Start(folder);
-    HWND main = savrin->WaitForMainWindow();
-    EXPECT_NE(main, nullptr);
-    return main;
   }
   void FillForm(HWND main, const std::wstring& source, const std::wstring& destination, const std::wstring& condition) {
     SetText(Item(main, 1001), source);
@@ -40,15 +34,9 @@ class EditingTest : public ::testing::Test {
     AnswerMessageBox(box, button);
     WaitUntil([&] { return !IsWindow(box); });
   }
-  std::optional<SettingsView> Saved() {
-    const auto text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
-    if (!text) return std::nullopt;
-    return SettingsView(*text);
-  }
 
-  TestFolder folder;
   std::wstring inFolder;
-  std::unique_ptr<SavrinProcess> savrin;
+
 };
 
 TEST_F(EditingTest, AddingARuleThroughTheFormShowsAndSavesIt) {
@@ -71,7 +59,7 @@ TEST_F(EditingTest, AddingARuleThroughTheFormShowsAndSavesIt) {
   EXPECT_EQ(ListCell(list, 0, 1), L"D:\\保存先");
   EXPECT_EQ(ListCell(list, 0, 2), L"*.pdf");
   EXPECT_EQ(ComboEntries(Item(main, 1011)), std::vector<std::wstring>{L"*.pdf"});
-  const auto saved = Saved();
+  const auto saved = SavedSettings();
   ASSERT_TRUE(saved.has_value());
   EXPECT_EQ(saved->Get(L"Condition", L"0"), L"65793");
   EXPECT_EQ(saved->Get(L"Destination", L"0"), L"D:\\保存先");
@@ -128,7 +116,7 @@ TEST_F(EditingTest, DeleteAsksAndNoKeepsEverything) {
   Answer(box, IDYES);
   ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 1; }));
   EXPECT_EQ(ListCell(list, 0, 0), L"C:\\a");
-  const auto saved = Saved();
+  const auto saved = SavedSettings();
   ASSERT_TRUE(saved.has_value());
   EXPECT_EQ(saved->Keys(L"Source"), std::vector<std::wstring>{L"0"});
 }

@@ -1,5 +1,6 @@
 // The main window's form, its options, the About box, tips and pickers.
 #include "tests/e2e/harness.h"
+#include "tests/e2e/savrin_test.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -10,20 +11,8 @@
 namespace savrin::e2e {
 namespace {
 
-class FormTest : public ::testing::Test {
+class FormTest : public SavrinTest {
  protected:
-  HWND Start(const std::wstring& settings = L"") {
-    if (!settings.empty()) folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(settings));
-    savrin = SavrinProcess::Start(folder);
-    HWND main = savrin->WaitForMainWindow();
-    EXPECT_NE(main, nullptr);
-    return main;
-  }
-  std::optional<std::wstring> Saved(const wchar_t* section, const wchar_t* key) {
-    const auto text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
-    if (!text) return std::nullopt;
-    return SettingsView(*text).Get(section, key);
-  }
   static HWND FocusOf(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -34,9 +23,6 @@ class FormTest : public ::testing::Test {
     const auto range = static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
     return {LOWORD(range), HIWORD(range)};
   }
-
-  TestFolder folder;
-  std::unique_ptr<SavrinProcess> savrin;
 };
 
 TEST_F(FormTest, FreshStartShowsTheDocumentsFolderAndTheFirstEntries) {

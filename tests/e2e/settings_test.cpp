@@ -4,6 +4,7 @@
 #include <random>
 
 #include "tests/e2e/harness.h"
+#include "tests/e2e/savrin_test.h"
 #include "tests/e2e/settings_text.h"
 
 namespace savrin::e2e {
@@ -18,27 +19,17 @@ const wchar_t kThreeRules[] =
     L"[Option]\r\nTime=45\r\nStatus=0\r\nMinimized=0\r\n"
     L"[Column]\r\n1=150\r\n2=160\r\n3=70\r\n";
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public SavrinTest {
  protected:
-  void WriteSettings(const std::wstring& text) { folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(text)); }
   std::wstring SavedText() {
     const std::optional<std::wstring> text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
     EXPECT_TRUE(text.has_value()) << "the settings file is UTF-16LE with a BOM";
     return text.value_or(L"");
   }
-  HWND Start() {
-    savrin = SavrinProcess::Start(folder);
-    HWND main = savrin->WaitForMainWindow();
-    EXPECT_NE(main, nullptr);
-    return main;
-  }
   void CloseAndWait(HWND main) {
     RequestClose(main);
     ASSERT_TRUE(savrin->WaitForExit(15000));
   }
-
-  TestFolder folder;
-  std::unique_ptr<SavrinProcess> savrin;
 };
 
 TEST_F(SettingsTest, StartLoadsRulesHistoryOptionsAndWidths) {

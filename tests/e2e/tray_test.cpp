@@ -1,6 +1,7 @@
 // The tray icon, driven through its window messages, with a stand-in taskbar
 // that records what the program asks of the notification area.
 #include "tests/e2e/harness.h"
+#include "tests/e2e/savrin_test.h"
 
 #include <shellapi.h>
 #include <gtest/gtest.h>
@@ -13,20 +14,8 @@ namespace {
 
 constexpr UINT kTrayNotify = 0x8002;
 
-class TrayTest : public ::testing::Test {
+class TrayTest : public SavrinTest {
  protected:
-  HWND Start(const std::wstring& settings = L"") {
-    if (!settings.empty()) folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(settings));
-    savrin = SavrinProcess::Start(folder);
-    HWND main = savrin->WaitForMainWindow();
-    EXPECT_NE(main, nullptr);
-    return main;
-  }
-  std::optional<std::wstring> Saved(const wchar_t* section, const wchar_t* key) {
-    const auto text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
-    if (!text) return std::nullopt;
-    return SettingsView(*text).Get(section, key);
-  }
   int IconShownBy(const TrayRequest& request) {
     for (int resource = 129; resource <= 134; ++resource) {
       if (request.iconBits == ProgramIconBits(folder.Join(L"Savrin.exe"), resource)) return resource;
@@ -35,8 +24,6 @@ class TrayTest : public ::testing::Test {
   }
 
   FakeTaskbar taskbar;
-  TestFolder folder;
-  std::unique_ptr<SavrinProcess> savrin;
 };
 
 TEST_F(TrayTest, HiddenStartNeverShowsTheWindowAndAddsTheStatusIcon) {
