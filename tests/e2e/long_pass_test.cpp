@@ -72,6 +72,18 @@ TEST_F(LongPassTest, CloseDuringAPassWaitsForItAndTheTitleShowsWhy) {
   }
 }
 
+TEST_F(LongPassTest, TrayExitDuringAPassLeavesTheButtonsToThePassAndEndsAfterIt) {
+  HWND main = Start(L"Status=1\r\n");
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, 1003)); }));
+  PostMessageW(main, WM_COMMAND, 32777, 0);
+  ASSERT_TRUE(savrin->WaitForExit(120000));
+  EXPECT_TRUE(folder.Exists(L"out\\last.txt")) << "the remaining rule still ran";
+  const auto text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
+  ASSERT_TRUE(text.has_value()) << "the window's destruction saved";
+}
+
 TEST_F(LongPassTest, EditButtonsAreOffDuringThePassAndTheHistoryButtonsStayOn) {
   HWND main = Start(L"Status=1\r\n");
   ASSERT_NE(main, nullptr);

@@ -111,6 +111,37 @@ TEST_F(TrayBlinkTest, ShownWindowOrNoPassMeansNoBlinking) {
   EXPECT_TRUE(sink.modifies.empty());
 }
 
+TEST_F(TrayBlinkTest, RestoringTheWindowEndsBlinkingWithinOneTurn) {
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  now = 400;
+  RunUntil(800);  // running, then blink at 500
+  ASSERT_EQ(Icons(), (std::vector<int>{130, 129}));
+  flags.HiddenInTray = 0;  // left click on the icon: the window is back
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_EQ(Icons(), (std::vector<int>{130, 129, 130})) << "the restore modify is sent (it finds no icon)";
+}
+
+TEST_F(TrayBlinkTest, MinimisingDuringAPassStartsBlinkingAtTheNextTurn) {
+  passActive = 1;
+  now = 100;
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  flags.HiddenInTray = 1;  // the window signals after setting the flag
+  worker.Turn();
+  EXPECT_EQ(Icons(), std::vector<int>{130});
+}
+
+TEST_F(TrayBlinkTest, NeverMoreThanTwoModifiesASecond) {
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  now = 0;
+  RunUntil(10'000);
+  for (size_t i = 2; i < sink.modifies.size(); ++i) {
+    EXPECT_GE(sink.modifies[i].first - sink.modifies[i - 2].first, 900u) << i;
+  }
+  EXPECT_GE(sink.modifies.size(), 19u);
+}
+
 TEST(TrayIcons, SetsAndRoles) {
   EXPECT_EQ(StatusIconResource(1, 0), 131);
   EXPECT_EQ(StatusIconResource(0, 0), 130);
