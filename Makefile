@@ -55,7 +55,7 @@ test-win64: win64 prefix
 	tools/with-display.sh $(CTEST) --test-dir $(WIN64)
 	@if [ -f $(WIN64)/main-window.bmp ]; then convert $(WIN64)/main-window.bmp build/main-window.png && echo "screenshot: build/main-window.png"; fi
 
-test: test-native test-win64 fuzz
+test: fuzz test-native test-win64
 
 run: win64 prefix
 	tools/run-savrin.sh $(WIN64)/Savrin.exe
