@@ -27,7 +27,10 @@ bool CFolderSortApp::InitInstance() {
 
   auto mainWindow = std::make_unique<CFolderSortDlg>();
   mainWindow->RunModal(nullptr);
-  mainWindow.reset();
+  // The window is gone, but the object stays: the two worker threads are
+  // never joined and still wait on the events it holds. They end with the
+  // process, which ends as soon as this returns.
+  mainWindow.release();
   return false;
 }
 

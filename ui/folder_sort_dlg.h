@@ -118,6 +118,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;
   std::unique_ptr<FileSystem> passFileSystem_ = MakePlatformFileSystem();
+  std::unique_ptr<FileSystem> workerFileSystem_ = MakePlatformFileSystem();
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
   UINT taskbarCreatedMessage_ = 0;

@@ -10,8 +10,7 @@ namespace savrin {
 // On the file-operation thread, with its own file system: the two threads
 // never share one.
 void CFolderSortDlg::PerformRequest(const FileOpRequest& request) {
-  static const std::unique_ptr<FileSystem> files = MakePlatformFileSystem();
-  PerformFileOperation(*files, ToFileOperation(request));
+  PerformFileOperation(*workerFileSystem_, ToFileOperation(request));
 }
 
 void CFolderSortDlg::MakeFolderPathExistFor(const std::u16string& folderPath) {
