@@ -76,18 +76,20 @@ void PrintTable(const std::string& title, const std::vector<Row>& rows) {
     std::string ratio = "-";
     std::string reference = "-";
     if (row.referenceValue > 0) {
-      char text[32];
-      std::snprintf(text, sizeof text, "%.2f", row.ours / row.referenceValue);
-      ratio = text;
       reference = FormatValue(row.referenceValue, row.unit);
+      if (!row.absolute) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", row.ours / row.referenceValue);
+        ratio = text;
+      }
     }
     std::string target = "-";
     std::string holds = "-";
     if (row.target > 0) {
       char text[32];
       std::snprintf(text, sizeof text, "<= %.2f", row.target);
-      target = text;
-      const double measured = row.referenceValue > 0 ? row.ours / row.referenceValue : row.ours;
+      target = row.absolute ? "<= " + FormatValue(row.target, row.unit) : text;
+      const double measured = row.absolute ? row.ours : row.ours / row.referenceValue;
       holds = measured <= row.target ? "yes" : "NO";
     }
     std::string what = row.what;

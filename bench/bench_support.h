@@ -43,7 +43,8 @@ std::vector<std::vector<double>> Measure(int repetitions, const std::vector<Cont
                                          const std::function<void()>& settle = {});
 
 // One line of the results. A target is the highest ratio ours/reference that
-// counts as met; none (0) for lines that only inform.
+// counts as met, or for an absolute line the highest value of ours itself;
+// none (0) for lines that only inform.
 struct Row {
   Row(std::string what_, double ours_, std::string reference_, double referenceValue_, double target_ = 0,
       std::string unit_ = "s", std::string note_ = {})
@@ -57,6 +58,9 @@ struct Row {
   double target;          // 0: informs only
   std::string unit;       // "s" for seconds, "us" for microseconds, "%" for shares
   std::string note;
+  // The target applies to ours alone; the reference, if any, is shown for
+  // comparison but no ratio is formed.
+  bool absolute = false;
 };
 
 std::string FormatValue(double value, const std::string& unit);
