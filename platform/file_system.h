@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/status.h"
@@ -47,6 +48,16 @@ class FileSystem {
   // The entries of a folder, without "." and "..". NotFound when the folder
   // does not exist.
   virtual Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) = 0;
+  // Only the names of the entries ListFolder gives. A backend overrides it
+  // where names come cheaper than whole entries (POSIX: no stat for each);
+  // an entry removed meanwhile may still be named.
+  virtual Status ListNames(const std::u16string& folder, std::vector<std::u16string>& names) {
+    std::vector<FileInfo> entries;
+    const Status status = ListFolder(folder, entries);
+    names.clear();
+    for (FileInfo& entry : entries) names.push_back(std::move(entry.name));
+    return status;
+  }
   virtual Status GetInfo(const std::u16string& path, FileInfo& info) = 0;
   // One folder, whose parent must exist. Exists when anything has that name.
   virtual Status CreateFolder(const std::u16string& path) = 0;

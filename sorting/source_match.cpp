@@ -11,10 +11,10 @@ namespace savrin {
 bool AnyEntryMatches(FileSystem& fileSystem, const std::u16string& sourcePatternPath) {
   const PathSplit split = SplitAtLastSeparator(sourcePatternPath);
   if (split.name.empty()) return false;
-  std::vector<FileInfo> entries;
-  if (!fileSystem.ListFolder(split.folder, entries).IsOk()) return false;
-  for (const FileInfo& entry : entries) {
-    if (!IsTemporaryName(entry.name) && NameMatches(split.name, entry.name)) return true;
+  std::vector<std::u16string> names;
+  if (!fileSystem.ListNames(split.folder, names).IsOk()) return false;
+  for (const std::u16string& name : names) {
+    if (!IsTemporaryName(name) && NameMatches(split.name, name)) return true;
   }
   return false;
 }

@@ -36,6 +36,22 @@ TEST_P(FileSystemContractTest, ListingGivesNamesKindsAndSizesOfTheEntriesOnly) {
   EXPECT_EQ(fs().ListFolder(box->Path(u"missing"), entries).code, StatusCode::NotFound);
 }
 
+TEST_P(FileSystemContractTest, NamesAloneAreTheNamesOfTheListing) {
+  box->WriteAt(u"報告書.txt", "12345");
+  box->WriteAt(u".hidden", "h");
+  box->MakeFolder(u"フォルダ");
+  std::vector<FileInfo> entries;
+  std::vector<std::u16string> names{u"left over"};
+  ASSERT_TRUE(fs().ListFolder(box->Root(), entries).IsOk());
+  ASSERT_TRUE(fs().ListNames(box->Root(), names).IsOk());
+  std::vector<std::u16string> listed;
+  for (const FileInfo& entry : entries) listed.push_back(entry.name);
+  std::sort(listed.begin(), listed.end());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, listed);
+  EXPECT_EQ(fs().ListNames(box->Path(u"missing"), names).code, StatusCode::NotFound);
+}
+
 TEST_P(FileSystemContractTest, InfoDescribesOnePathAndSaysWhenNothingIsThere) {
   box->WriteAt(u"a.txt", "abc");
   FileInfo info;
