@@ -4,15 +4,17 @@
 #   make build    the native core build and the Windows cross build
 #   make package  build/Savrin-1.32.zip with Savrin.exe and a short read-me
 #   make fuzz     build the settings fuzz target with clang and run it briefly
+#   make bench    measure the file operations and the program's CPU (not part of test)
 
 JOBS     ?= $(shell nproc)
 NATIVE   := build/native
 TSAN     := build/native-tsan
 WIN64    := build/win64
 FUZZ     := build/fuzz
+BENCH    := build/bench-native
 CTEST    := ctest --output-on-failure --no-tests=error
 
-.PHONY: all deps prefix native tsan win64 fuzz build test test-native test-win64 run package clean
+.PHONY: all deps prefix native tsan win64 fuzz build test test-native test-win64 run package bench clean
 all: build
 
 deps:
@@ -65,6 +67,17 @@ package: win64
 	cp $(WIN64)/Savrin.exe res/ReadMe.txt build/package/
 	cd build/package && rm -f ../Savrin-1.32.zip && zip -q ../Savrin-1.32.zip Savrin.exe ReadMe.txt
 	@echo "package: build/Savrin-1.32.zip"
+
+# Timings only, never asserted: the native Release build against coreutils,
+# then the Windows build under Wine against SHFileOperationW and for CPU.
+# Progress goes to the terminal as it happens; each part's table is printed
+# when it is done and kept in build/bench-*.md.
+bench: win64 prefix
+	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+	cmake --build $(BENCH) --target savrin_bench -j$(JOBS)
+	sync
+	$(BENCH)/savrin_bench > build/bench-native.md && cat build/bench-native.md
+	tools/wine-run.sh $(WIN64)/savrin_bench.exe > build/bench-win64.md && cat build/bench-win64.md
 
 clean:
 	rm -rf build

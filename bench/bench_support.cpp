@@ -28,7 +28,10 @@ std::vector<std::vector<double>> Measure(int repetitions, const std::vector<Cont
                                          const std::function<void()>& settle) {
   std::vector<std::vector<double>> seconds(contenders.size());
   for (int round = 0; round <= repetitions; ++round) {
-    for (size_t i = 0; i < contenders.size(); ++i) {
+    for (size_t turn = 0; turn < contenders.size(); ++turn) {
+      // Each round starts with the next contender: which one goes first
+      // measurably changes both sides' times on this machine.
+      const size_t i = (turn + static_cast<size_t>(round)) % contenders.size();
       const Contender& contender = contenders[i];
       if (contender.prepare) contender.prepare();
       if (settle) settle();
@@ -75,9 +78,9 @@ void PrintTable(const std::string& title, const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     std::string ratio = "-";
     std::string reference = "-";
-    if (row.referenceValue > 0) {
+    if (row.reference != "-") {
       reference = FormatValue(row.referenceValue, row.unit);
-      if (!row.absolute) {
+      if (!row.absolute && row.referenceValue > 0) {
         char text[32];
         std::snprintf(text, sizeof text, "%.2f", row.ours / row.referenceValue);
         ratio = text;

@@ -35,7 +35,8 @@ struct Contender {
 };
 
 // Runs every contender once as a warm-up, then `repetitions` more times,
-// interleaved so that a drift of the machine affects all sides alike.
+// interleaved so that a drift of the machine affects all sides alike, and
+// each round led by another contender.
 // `settle` runs between prepare and the clock's start: natively it writes
 // back what the preparation left dirty, so that no side pays for another's
 // data. Returns each contender's seconds, in the order given.

@@ -57,6 +57,9 @@ class UnflushedFileSystem final : public FileSystem {
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
     return real_->ListFolder(folder, entries);
   }
+  Status ListNames(const std::u16string& folder, std::vector<std::u16string>& names) override {
+    return real_->ListNames(folder, names);
+  }
   Status GetInfo(const std::u16string& path, FileInfo& info) override { return real_->GetInfo(path, info); }
   Status CreateFolder(const std::u16string& path) override { return real_->CreateFolder(path); }
   Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override {
