@@ -470,8 +470,8 @@ struct Bench {
     rows.push_back({"5. pass over " + std::to_string(count) + " rules, nothing to move, per rule",
                     Median(seconds[0]) * 1e6 / count, "`stat()` of source and destination folder",
                     Median(seconds[1]) * 1e6 / count, 0, "us",
-                    "per rule the pass makes sure of every level of the destination path (mkdir, stat) "
-                    "and reads the source folder (3 files, none matching) with a stat per entry."});
+                    "per rule the pass makes sure of every level of the destination path (a mkdir for each "
+                    "level, then a stat) and reads the names in the source folder (3 files, none matching)."});
   }
 };
 
