@@ -243,6 +243,8 @@ void CFolderSortDlg::OnDestroy() {
   KillTimer(Handle(), kSortTimerId);
   ReadForm();
   SaveAllSettingsAndWindowRect();
+  // The controls go with the window; their handles may be reused.
+  controls_.clear();
 }
 
 // --- schedule and pass --------------------------------------------------
@@ -271,7 +273,7 @@ void CFolderSortDlg::DispatchOneMessage() {
 }
 
 void CFolderSortDlg::SetProgressPosition(uint32_t position) {
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
+  SendMessageW(Control(IDC_ELAPSED_PROGRESS), PBM_SETPOS, position, 0);
 }
 
 void CFolderSortDlg::SignalTrayIcon() { Tray.TrayIconEvent.Set(); }

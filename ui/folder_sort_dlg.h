@@ -3,6 +3,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "rules/pattern_history.h"
@@ -99,7 +101,10 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void StartTrayBlinkWorker();
   void ChooseTrayIconSet();
 
-  HWND Control(int id) const { return GetDlgItem(Handle(), id); }
+  // The dialog's controls live as long as the window, and every look-up by
+  // id is a trip to the window server under some hosts; the 100 ms tick reads
+  // seven controls, so their handles are kept after the first look-up.
+  HWND Control(int id) const;
 
   FormToolTip Tips;
   RuleList Rules;
@@ -122,6 +127,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
   UINT taskbarCreatedMessage_ = 0;
+  mutable std::vector<std::pair<int, HWND>> controls_;
 
   HICON LargeIcon = nullptr;
   HICON SmallIcon = nullptr;

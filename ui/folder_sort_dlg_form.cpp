@@ -28,6 +28,15 @@ void SelectIndex(HWND combo, int32_t index) {
 
 }  // namespace
 
+HWND CFolderSortDlg::Control(int id) const {
+  for (const auto& [controlId, handle] : controls_) {
+    if (controlId == id) return handle;
+  }
+  HWND handle = GetDlgItem(Handle(), id);
+  if (handle != nullptr) controls_.emplace_back(id, handle);
+  return handle;
+}
+
 void CFolderSortDlg::ReadForm() {
   ExchangeGuard guard(exchangingForm_);
   Form.DestinationText = FromWide(GetWindowTextString(Control(IDC_DESTINATION_EDIT)));
@@ -36,7 +45,7 @@ void CFolderSortDlg::ReadForm() {
   Form.CollisionIndex = SelectedIndex(Control(IDC_COLLISION_COMBO));
   Form.ConditionText = FromWide(GetWindowTextString(Control(IDC_CONDITION_COMBO)));
   Form.IntervalText = FromWide(GetWindowTextString(Control(IDC_INTERVAL_EDIT)));
-  Sort.MonitoringStopped = IsDlgButtonChecked(Handle(), IDC_STOP_MONITORING) == BST_CHECKED ? 1 : 0;
+  Sort.MonitoringStopped = SendMessageW(Control(IDC_STOP_MONITORING), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 void CFolderSortDlg::WriteForm() {

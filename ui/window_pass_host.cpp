@@ -37,7 +37,12 @@ std::optional<SortRule> WindowPassHost::ReadRule(int index) {
 
 std::u16string WindowPassHost::WindowTitle() { return FromWide(GetWindowTextString(window_)); }
 
-void WindowPassHost::SetWindowTitle(const std::u16string& title) { SetWindowTextW(window_, ToWide(title).c_str()); }
+// A caption change is a round trip to the window manager; an idle pass puts
+// back the title it never changed, so an unchanged title is left alone.
+void WindowPassHost::SetWindowTitle(const std::u16string& title) {
+  const std::wstring wide = ToWide(title);
+  if (GetWindowTextString(window_) != wide) SetWindowTextW(window_, wide.c_str());
+}
 
 void WindowPassHost::EnableEditButtons(bool enable) { savrin::EnableEditButtons(window_, enable); }
 
