@@ -131,7 +131,10 @@ class OperationRun {
       result.outcome = ItemOutcome::Blocked;
       return result;
     }
-    if (!entry.isFolder) {
+    const bool move = operation_.kind == SortMethod::Move;
+    // A rename would carry off a file that is still being written; a copy
+    // needs no probe, its own read refuses a file open for writing.
+    if (!entry.isFolder && move) {
       const Status status = fs_.TryOpenExclusive(result.source);
       if (status.code == StatusCode::SharingViolation || status.code == StatusCode::NotFound) {
         result.outcome = OutcomeOf(status);
@@ -141,7 +144,6 @@ class OperationRun {
     }
     PrepareTargetFolder();
 
-    const bool move = operation_.kind == SortMethod::Move;
     Placement placement;
     if (move) {
       placement = entry.isFolder ? MoveFolderByRename(result.source, targetName)
