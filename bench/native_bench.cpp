@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "bench/unflushed_file_system.h"
 #include "platform/utf.h"
 
 extern char** environ;
@@ -246,7 +245,7 @@ constexpr char kFloorNote[] =
 
 std::unique_ptr<RealPassHost> MakeHost(bool flushed = true) {
   return std::make_unique<RealPassHost>(MakePlatformFileSystem(),
-                                        flushed ? MakePlatformFileSystem() : MakeUnflushedFileSystem());
+                                        MakePlatformFileSystem(flushed ? Flushing::Always : Flushing::Skipped));
 }
 
 struct Bench {
@@ -335,7 +334,7 @@ struct Bench {
     rows.push_back({what, ours, "`cp && sync`", Median(seconds[2]), target});
     rows.push_back({what + ", ours without flushes (diagnostic)", Median(seconds[3]), "`cp` (no flush)",
                     Median(seconds[1]), 0, "s",
-                    "the engine with its flushes left out (a bench-only file system); the gap between "
+                    "the engine with its flushes left out (the backend made with Flushing::Skipped); the gap between "
                     "this line and ours is what the flushes cost."});
     rows.push_back({what, ours, "durable floor: copy, fsync, rename", Median(seconds[4]), 0, "s", kFloorNote});
   }
@@ -378,7 +377,7 @@ struct Bench {
     rows.push_back({what, ours, "`mv ... && sync`", Median(seconds[2]), 1.3});
     rows.push_back({what + ", ours without flushes (diagnostic)", Median(seconds[3]), "`mv` (no flush)",
                     Median(seconds[1]), 0, "s",
-                    "the engine with its flushes left out (a bench-only file system); the gap between "
+                    "the engine with its flushes left out (the backend made with Flushing::Skipped); the gap between "
                     "this line and ours is what the flushes cost."});
     rows.push_back({what, ours, "durable floor: copy, fsync, rename, fsync folder, unlink", Median(seconds[4]), 0,
                     "s", kFloorNote});
@@ -432,7 +431,7 @@ struct Bench {
     rows.push_back({what, ours, "5 x `cp` && sync", Median(seconds[2]), 1.5});
     rows.push_back({what + ", ours without flushes (diagnostic)", Median(seconds[3]), "5 x `cp` (no flush)",
                     Median(seconds[1]), 0, "s",
-                    "the engine with its flushes left out (a bench-only file system); the gap between "
+                    "the engine with its flushes left out (the backend made with Flushing::Skipped); the gap between "
                     "this line and ours is what the flushes cost."});
   }
 

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "bench/unflushed_file_system.h"
 #include "sorting/file_op_request.h"
 #include "sorting/file_operation.h"
 
@@ -26,7 +25,7 @@ constexpr UINT kOrganizeNow = 32773;  // the tray menu's "sort now"
 constexpr int kRuleListId = 1000;     // only the main window has it
 constexpr int kAddRuleId = 1003;      // disabled while a pass runs
 constexpr char kUnflushedNote[] =
-    "the engine with its flushes left out (a bench-only file system); the gap between this line and ours is "
+    "the engine with its flushes left out (the backend made with Flushing::Skipped); the gap between this line and ours is "
     "what the flushes cost.";
 constexpr char kMoveListNote[] =
     "Wine's SHFileOperationW refuses to move more than one file into one folder (ERROR_CANCELLED), so it is "
@@ -376,7 +375,8 @@ struct Bench {
   void Compare(const std::string& what, int repetitions, const SortRule& rule, const std::function<void()>& prepare,
                const std::function<void()>& check, double target, const std::string& note, bool flushes) {
     auto host = MakeHost();
-    auto unflushed = std::make_unique<RealPassHost>(MakePlatformFileSystem(), MakeUnflushedFileSystem());
+    auto unflushed =
+        std::make_unique<RealPassHost>(MakePlatformFileSystem(), MakePlatformFileSystem(Flushing::Skipped));
     host->rules = {rule};
     unflushed->rules = {rule};
     std::vector<Contender> contenders = {{"ours", prepare, [&] { host->RunPass(); }, check},
@@ -466,7 +466,8 @@ struct Bench {
     WriteFiles(in, count, 1024, L"doc", L"txt");
     const SortRule rule = MakeRule(U(in), U(out), u"*.txt", SortMethod::Copy, CollisionMode::Rename);
     auto host = MakeHost();
-    auto unflushed = std::make_unique<RealPassHost>(MakePlatformFileSystem(), MakeUnflushedFileSystem());
+    auto unflushed =
+        std::make_unique<RealPassHost>(MakePlatformFileSystem(), MakePlatformFileSystem(Flushing::Skipped));
     host->rules = {rule};
     unflushed->rules = {rule};
     const auto checkOurs = [&] {

@@ -31,7 +31,8 @@ struct FileInfo {
   uint64_t size = 0;
   // Last write time in the platform's own ticks, only ever compared for equality.
   int64_t modified = 0;
-  // Which volume and which file on it, from GetInfo only; 0 when unknown.
+  // Which volume and which file on it, from GetInfo only; 0 when unknown
+  // (the Win32 backend reads them for folders and links only).
   uint64_t volumeId = 0;
   uint64_t fileId = 0;
 };
@@ -86,7 +87,12 @@ class FileSystem {
   virtual Status TryOpenExclusive(const std::u16string& path) = 0;
 };
 
+// Whether a copy is flushed to the disk before it is renamed into place, and
+// a folder before a source is removed. The program always flushes; only the
+// benchmark leaves it out, to measure what the crash safety costs.
+enum class Flushing { Always, Skipped };
+
 // The backend of the platform this was built for (Win32 or POSIX).
-std::unique_ptr<FileSystem> MakePlatformFileSystem();
+std::unique_ptr<FileSystem> MakePlatformFileSystem(Flushing flushing = Flushing::Always);
 
 }  // namespace savrin

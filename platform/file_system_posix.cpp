@@ -158,7 +158,7 @@ void StartWriteBack(int fd, off_t offset, off_t length) {
   ::sync_file_range(fd, offset, length, SYNC_FILE_RANGE_WRITE);
 }
 
-Status CopyByReadWrite(int from, int to) {
+Status CopyByReadWrite(int from, int to, Flushing flushing) {
   char buffer[1 << 16];
   off_t written = 0;
   off_t handedOver = 0;
@@ -178,7 +178,7 @@ Status CopyByReadWrite(int from, int to) {
       done += put;
     }
     written += got;
-    if (written - handedOver >= static_cast<off_t>(kWriteBackPiece)) {
+    if (flushing == Flushing::Always && written - handedOver >= static_cast<off_t>(kWriteBackPiece)) {
       StartWriteBack(to, handedOver, written - handedOver);
       handedOver = written;
     }
@@ -188,13 +188,15 @@ Status CopyByReadWrite(int from, int to) {
 // copy_file_range lets the kernel (or the file system, by sharing extents)
 // do the work; it refuses some pairs of file systems, and then nothing has
 // been copied yet, so plain reads and writes take over from the start.
-Status CopyContent(int from, int to) {
+Status CopyContent(int from, int to, Flushing flushing) {
   off_t copiedSoFar = 0;
   for (;;) {
     const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kWriteBackPiece, 0);
     if (copied > 0) {
       // A full piece: more is likely to follow, so this one can go to the disk now.
-      if (static_cast<size_t>(copied) == kWriteBackPiece) StartWriteBack(to, copiedSoFar, copied);
+      if (flushing == Flushing::Always && static_cast<size_t>(copied) == kWriteBackPiece) {
+        StartWriteBack(to, copiedSoFar, copied);
+      }
       copiedSoFar += copied;
       continue;
     }
@@ -202,7 +204,7 @@ Status CopyContent(int from, int to) {
     if (errno == EINTR) continue;
     if (copiedSoFar == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
                              errno == EBADF || errno == EPERM)) {
-      return CopyByReadWrite(from, to);
+      return CopyByReadWrite(from, to, flushing);
     }
     return LastError();
   }
@@ -210,6 +212,8 @@ Status CopyContent(int from, int to) {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  explicit PosixFileSystem(Flushing flushing) : flushing_(flushing) {}
+
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
     entries.clear();
     DirStream dir(::opendir(ToNative(folder).c_str()));
@@ -285,11 +289,11 @@ class PosixFileSystem final : public FileSystem {
     const std::string target = ToNative(to);
     Fd copy(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!copy.Valid()) return LastError();
-    Status status = CopyContent(source.Get(), copy.Get());
+    Status status = CopyContent(source.Get(), copy.Get(), flushing_);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (status.IsOk() && ::futimens(copy.Get(), times) != 0) status = LastError();
     if (status.IsOk() && createWith.readOnly && ::fchmod(copy.Get(), 0444) != 0) status = LastError();
-    if (status.IsOk() && ::fsync(copy.Get()) != 0) status = LastError();
+    if (status.IsOk() && flushing_ == Flushing::Always && ::fsync(copy.Get()) != 0) status = LastError();
     if (copy.Close() != 0 && status.IsOk()) status = LastError();
     if (!status.IsOk()) ::unlink(target.c_str());
     return status;
@@ -326,6 +330,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status FlushFolder(const std::u16string& folder) override {
+    if (flushing_ == Flushing::Skipped) return Status::Ok();
     Fd dir(::open(ToNative(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.Valid()) return LastError();
     // Some file systems cannot sync a folder; they do not order renames by it either.
@@ -339,6 +344,9 @@ class PosixFileSystem final : public FileSystem {
     if (::lstat(ToNative(path).c_str(), &st) != 0) return LastError();
     return Status::Ok();
   }
+
+ private:
+  const Flushing flushing_;
 };
 
 }  // namespace
@@ -374,6 +382,8 @@ Status MoveNoReplaceWithoutRenameFlag(const std::u16string& from, const std::u16
   return Status::Ok();
 }
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> MakePlatformFileSystem(Flushing flushing) {
+  return std::make_unique<PosixFileSystem>(flushing);
+}
 
 }  // namespace savrin

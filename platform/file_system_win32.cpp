@@ -6,6 +6,7 @@
 #endif
 #include <windows.h>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -181,14 +182,16 @@ bool IsFolder(const std::wstring& path) {
 }
 
 Status CopyContent(HANDLE from, HANDLE to) {
-  std::vector<char> buffer(1 << 20);
+  // Left uninitialised: a small file touches a page of it, not a megabyte.
+  constexpr DWORD kBufferSize = 1 << 20;
+  const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
   for (;;) {
     DWORD got = 0;
-    if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return LastError();
+    if (!::ReadFile(from, buffer.get(), kBufferSize, &got, nullptr)) return LastError();
     if (got == 0) return Status::Ok();
     for (DWORD done = 0; done < got;) {
       DWORD put = 0;
-      if (!::WriteFile(to, buffer.data() + done, got - done, &put, nullptr)) return LastError();
+      if (!::WriteFile(to, buffer.get() + done, got - done, &put, nullptr)) return LastError();
       if (put == 0) return Status::Error(StatusCode::IoError);
       done += put;
     }
@@ -197,6 +200,8 @@ Status CopyContent(HANDLE from, HANDLE to) {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  explicit Win32FileSystem(Flushing flushing) : flushing_(flushing) {}
+
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
     entries.clear();
     const std::wstring path = ToWin32Path(folder);
@@ -223,10 +228,23 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
+  // Path-based first: asking a handle for its volume's serial number is a
+  // trip to the volume manager under Wine, about a millisecond per file, and
+  // only folders are ever compared by identity. A link is read through a
+  // handle so that, as for a copy, it stands for what it leads to.
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
     const std::wstring native = ToWin32Path(path);
     info = FileInfo{};
     info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    const bool found = ::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data) != FALSE;
+    const DWORD error = found ? ERROR_SUCCESS : ::GetLastError();
+    if (found && (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
+      info.attributes = AttributesOf(data.dwFileAttributes);
+      info.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+      info.modified = Ticks(data.ftLastWriteTime);
+      return Status::Ok();
+    }
     // Attribute access takes no part in sharing checks, so this opens also
     // what another process holds exclusively; folders need backup semantics.
     FileHandle handle(::CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
@@ -242,8 +260,7 @@ class Win32FileSystem final : public FileSystem {
       info.fileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
       return Status::Ok();
     }
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return LastError();
+    if (!found) return FromWin32Error(error);
     info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     info.attributes = AttributesOf(data.dwFileAttributes);
     info.size = info.isFolder ? 0 : Join(data.nFileSizeHigh, data.nFileSizeLow);
@@ -277,9 +294,19 @@ class Win32FileSystem final : public FileSystem {
     FileHandle source(::CreateFileW(ToWin32Path(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.Valid()) return LastError();
-    BY_HANDLE_FILE_INFORMATION sourceInfo;
-    if (!::GetFileInformationByHandle(source.Get(), &sourceInfo)) return LastError();
+    // Read by path, not from the handle: under Wine any information query
+    // on a file handle also asks the volume manager, about a millisecond a
+    // file. While the handle is open nobody can write the file, so the path
+    // reads the same file as it is copied; a folder could not have been
+    // opened without backup semantics.
+    WIN32_FILE_ATTRIBUTE_DATA sourceInfo;
+    if (!::GetFileAttributesExW(ToWin32Path(from).c_str(), GetFileExInfoStandard, &sourceInfo)) return LastError();
     if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FromWin32Error(ERROR_ACCESS_DENIED);
+    // A link's own time is not the time of what was copied through it.
+    if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        !::GetFileTime(source.Get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime)) {
+      return LastError();
+    }
 
     const std::wstring target = ToWin32Path(to);
     const DWORD bits = AttributeBits(createWith);
@@ -290,7 +317,7 @@ class Win32FileSystem final : public FileSystem {
     if (status.IsOk() && !::SetFileTime(copy.Get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime)) {
       status = LastError();
     }
-    if (status.IsOk() && !::FlushFileBuffers(copy.Get())) status = LastError();
+    if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(copy.Get())) status = LastError();
     if (!copy.Close() && status.IsOk()) status = LastError();
     if (!status.IsOk()) {
       if (createWith.readOnly) ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -329,6 +356,7 @@ class Win32FileSystem final : public FileSystem {
   // Where a file system or Wine refuses to flush a folder there is nothing
   // more to be had, and that is no reason to keep a move from finishing.
   Status FlushFolder(const std::u16string& folder) override {
+    if (flushing_ == Flushing::Skipped) return Status::Ok();
     FileHandle handle(::CreateFileW(ToWin32Path(folder).c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -350,10 +378,15 @@ class Win32FileSystem final : public FileSystem {
     if (!handle.Valid()) return LastError();
     return Status::Ok();
   }
+
+ private:
+  const Flushing flushing_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> MakePlatformFileSystem(Flushing flushing) {
+  return std::make_unique<Win32FileSystem>(flushing);
+}
 
 }  // namespace savrin
