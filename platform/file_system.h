@@ -31,8 +31,8 @@ struct FileInfo {
   uint64_t size = 0;
   // Last write time in the platform's own ticks, only ever compared for equality.
   int64_t modified = 0;
-  // Which volume and which file on it, from GetInfo only; 0 when unknown
-  // (the Win32 backend reads them for folders and links only).
+  // Which volume and which file on it, from GetIdentity (and GetInfo where
+  // it is as cheap); 0 when unknown.
   uint64_t volumeId = 0;
   uint64_t fileId = 0;
 };
@@ -60,6 +60,9 @@ class FileSystem {
     return status;
   }
   virtual Status GetInfo(const std::u16string& path, FileInfo& info) = 0;
+  // GetInfo with volumeId and fileId filled in wherever the platform knows
+  // them; a backend whose GetInfo leaves them out for speed reads them here.
+  virtual Status GetIdentity(const std::u16string& path, FileInfo& info) { return GetInfo(path, info); }
   // One folder, whose parent must exist. Exists when anything has that name.
   virtual Status CreateFolder(const std::u16string& path) = 0;
   // Renames a file or folder, failing with Exists if `to` is taken, checked

@@ -228,43 +228,40 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  // Path-based first: asking a handle for its volume's serial number is a
-  // trip to the volume manager under Wine, about a millisecond per file, and
-  // only folders are ever compared by identity. A link is read through a
-  // handle so that, as for a copy, it stands for what it leads to.
+  // By path: asking a handle for anything also asks the volume manager for
+  // the volume's serial number under Wine, about a millisecond a call. A
+  // link is read through a handle so that, as for a copy, it stands for
+  // what it leads to.
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
     const std::wstring native = ToWin32Path(path);
     info = FileInfo{};
     info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    const bool found = ::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data) != FALSE;
-    const DWORD error = found ? ERROR_SUCCESS : ::GetLastError();
-    if (found && (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
-      info.attributes = AttributesOf(data.dwFileAttributes);
-      info.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
-      info.modified = Ticks(data.ftLastWriteTime);
-      return Status::Ok();
-    }
-    // Attribute access takes no part in sharing checks, so this opens also
-    // what another process holds exclusively; folders need backup semantics.
-    FileHandle handle(::CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION byHandle;
-    if (handle.Valid() && ::GetFileInformationByHandle(handle.Get(), &byHandle)) {
-      info.isFolder = (byHandle.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      info.attributes = AttributesOf(byHandle.dwFileAttributes);
-      info.size = info.isFolder ? 0 : Join(byHandle.nFileSizeHigh, byHandle.nFileSizeLow);
-      info.modified = Ticks(byHandle.ftLastWriteTime);
-      info.volumeId = byHandle.dwVolumeSerialNumber;
-      info.fileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
-      return Status::Ok();
-    }
-    if (!found) return FromWin32Error(error);
+    if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return LastError();
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return GetIdentity(path, info);
     info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     info.attributes = AttributesOf(data.dwFileAttributes);
     info.size = info.isFolder ? 0 : Join(data.nFileSizeHigh, data.nFileSizeLow);
     info.modified = Ticks(data.ftLastWriteTime);
+    return Status::Ok();
+  }
+
+  Status GetIdentity(const std::u16string& path, FileInfo& info) override {
+    info = FileInfo{};
+    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    // Attribute access takes no part in sharing checks, so this opens also
+    // what another process holds exclusively; folders need backup semantics.
+    FileHandle handle(::CreateFileW(ToWin32Path(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION byHandle;
+    if (!handle.Valid() || !::GetFileInformationByHandle(handle.Get(), &byHandle)) return LastError();
+    info.isFolder = (byHandle.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.attributes = AttributesOf(byHandle.dwFileAttributes);
+    info.size = info.isFolder ? 0 : Join(byHandle.nFileSizeHigh, byHandle.nFileSizeLow);
+    info.modified = Ticks(byHandle.ftLastWriteTime);
+    info.volumeId = byHandle.dwVolumeSerialNumber;
+    info.fileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
     return Status::Ok();
   }
 

@@ -114,7 +114,7 @@ class OperationRun {
     if (ComparablePath(a) == ComparablePath(b)) return true;
     FileInfo first;
     FileInfo second;
-    if (!fs_.GetInfo(a, first).IsOk() || !fs_.GetInfo(b, second).IsOk()) return false;
+    if (!fs_.GetIdentity(a, first).IsOk() || !fs_.GetIdentity(b, second).IsOk()) return false;
     return first.fileId != 0 && first.volumeId == second.volumeId && first.fileId == second.fileId;
   }
 

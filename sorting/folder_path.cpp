@@ -8,6 +8,9 @@ Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderP
   const std::u16string folder = SplitAtLastSeparator(folderPath).folder;
   const size_t rootLength = RootLength(folder);
   if (folder.size() <= rootLength) return Status::Ok();
+  // The usual case, checked first: the whole path is there already.
+  FileInfo info;
+  if (fileSystem.GetInfo(folder, info).IsOk() && info.isFolder) return Status::Ok();
   // Every level is attempted, not only those below the first that is
   // missing: an existing level says Exists and the next one carries on.
   for (size_t end = rootLength; end <= folder.size(); ++end) {
@@ -15,7 +18,6 @@ Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderP
     if (end == rootLength || IsSeparator(folder[end - 1])) continue;
     fileSystem.CreateFolder(folder.substr(0, end));
   }
-  FileInfo info;
   const Status status = fileSystem.GetInfo(folder, info);
   if (!status.IsOk()) return status;
   if (!info.isFolder) return Status::Error(StatusCode::Exists, 0, "a file has the folder's name");

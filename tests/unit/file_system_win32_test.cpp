@@ -89,8 +89,8 @@ TEST_F(Win32FileSystemTest, OneFolderReadsAsTheSameUnderTwoSpellings) {
   box.MakeFolder(u"Sub");
   FileInfo a;
   FileInfo b;
-  ASSERT_TRUE(fs.GetInfo(box.Path(u"Sub"), a).IsOk());
-  ASSERT_TRUE(fs.GetInfo(box.Path(u"SUB\\"), b).IsOk());
+  ASSERT_TRUE(fs.GetIdentity(box.Path(u"Sub"), a).IsOk());
+  ASSERT_TRUE(fs.GetIdentity(box.Path(u"SUB\\"), b).IsOk());
   if (a.fileId == 0) GTEST_SKIP() << "no file ids here";
   EXPECT_EQ(a.volumeId, b.volumeId);
   EXPECT_EQ(a.fileId, b.fileId);
