@@ -10,11 +10,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "settings/settings_encoding.h"
 #include "sorting/file_op_request.h"
 #include "sorting/file_operation.h"
 
@@ -71,24 +73,11 @@ void MakeFolder(const std::wstring& path) {
   }
 }
 
+// The benchmark's own data; whatever will not go is left to the temporary
+// folder.
 void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(path), ignored);
 }
 
 // As in the native part: what earlier runs left is moved out of the way,
@@ -220,15 +209,6 @@ std::string WineVersion() {
 
 // ---- the program from outside ---------------------------------------------
 
-std::string Utf16FileBytes(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-  }
-  return bytes;
-}
-
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) Fail("cannot write " + Narrow(path));
@@ -333,7 +313,7 @@ std::unique_ptr<Process> StartSavrin(const std::wstring& folder, const std::wstr
   if (!CopyFileW((ModuleFolder() + L"\\Savrin.exe").c_str(), exe.c_str(), FALSE)) {
     Fail("no Savrin.exe beside the benchmark");
   }
-  WriteBytes(folder + L"\\Savrin.ini", Utf16FileBytes(settings));
+  WriteBytes(folder + L"\\Savrin.ini", EncodeSettingsText(U(settings)));
   return std::make_unique<Process>(exe, L"", folder);
 }
 

@@ -210,46 +210,40 @@ Status CopyContent(int from, int to, Flushing flushing) {
   }
 }
 
+// Hands `take` each entry of the folder but "." and "..": the folder's
+// descriptor, the name as stored and the name decoded. A name that is not
+// UTF-8 cannot be spelled in a rule; it stays out of sight.
+template <typename Take>
+Status ReadFolder(const std::u16string& folder, Take take) {
+  DirStream dir(::opendir(ToNative(folder).c_str()));
+  if (dir.Get() == nullptr) return LastError();
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.Get());
+    if (entry == nullptr) return errno != 0 ? LastError() : Status::Ok();
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    if (auto name = DecodeUtf8(entry->d_name)) take(::dirfd(dir.Get()), entry->d_name, std::move(*name));
+  }
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   explicit PosixFileSystem(Flushing flushing) : flushing_(flushing) {}
 
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
     entries.clear();
-    DirStream dir(::opendir(ToNative(folder).c_str()));
-    if (dir.Get() == nullptr) return LastError();
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir.Get());
-      if (entry == nullptr) {
-        if (errno != 0) return LastError();
-        return Status::Ok();
-      }
-      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-      // A name that is not UTF-8 cannot be spelled in a rule; it stays out of sight.
-      auto name = DecodeUtf8(entry->d_name);
-      if (!name) continue;
+    return ReadFolder(folder, [&](int dirFd, const char* nativeName, std::u16string name) {
       FileInfo info;
       // An entry removed since readdir saw it is simply no longer there.
-      if (StatAt(::dirfd(dir.Get()), entry->d_name, std::move(*name), info).IsOk()) {
-        entries.push_back(std::move(info));
-      }
-    }
+      if (StatAt(dirFd, nativeName, std::move(name), info).IsOk()) entries.push_back(std::move(info));
+    });
   }
 
   // readdir alone: the match test before each rule reads whole folders and
   // needs no more than the names.
   Status ListNames(const std::u16string& folder, std::vector<std::u16string>& names) override {
     names.clear();
-    DirStream dir(::opendir(ToNative(folder).c_str()));
-    if (dir.Get() == nullptr) return LastError();
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir.Get());
-      if (entry == nullptr) return errno != 0 ? LastError() : Status::Ok();
-      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-      if (auto name = DecodeUtf8(entry->d_name)) names.push_back(std::move(*name));
-    }
+    return ReadFolder(folder, [&](int, const char*, std::u16string name) { names.push_back(std::move(name)); });
   }
 
   Status GetInfo(const std::u16string& path, FileInfo& info) override {

@@ -162,17 +162,22 @@ std::u16string ToU16(const wchar_t* text) {
   return result;
 }
 
+// What every Win32 record of a file says alike.
+void SetBasics(FileInfo& info, DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite) {
+  info.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info.attributes = AttributesOf(attributes);
+  info.size = info.isFolder ? 0 : Join(sizeHigh, sizeLow);
+  info.modified = Ticks(lastWrite);
+}
+
 FileInfo InfoFromFindData(const WIN32_FIND_DATAW& data) {
   FileInfo info;
   info.name = ToU16(data.cFileName);
-  info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  SetBasics(info, data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
   // dwReserved0 holds the reparse tag; OneDrive placeholders and
   // deduplicated files are reparse points too, and are ordinary files here.
   info.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
                 (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
-  info.attributes = AttributesOf(data.dwFileAttributes);
-  info.size = info.isFolder ? 0 : Join(data.nFileSizeHigh, data.nFileSizeLow);
-  info.modified = Ticks(data.ftLastWriteTime);
   return info;
 }
 
@@ -239,10 +244,7 @@ class Win32FileSystem final : public FileSystem {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return LastError();
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return GetIdentity(path, info);
-    info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    info.attributes = AttributesOf(data.dwFileAttributes);
-    info.size = info.isFolder ? 0 : Join(data.nFileSizeHigh, data.nFileSizeLow);
-    info.modified = Ticks(data.ftLastWriteTime);
+    SetBasics(info, data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
     return Status::Ok();
   }
 
@@ -256,10 +258,8 @@ class Win32FileSystem final : public FileSystem {
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION byHandle;
     if (!handle.Valid() || !::GetFileInformationByHandle(handle.Get(), &byHandle)) return LastError();
-    info.isFolder = (byHandle.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    info.attributes = AttributesOf(byHandle.dwFileAttributes);
-    info.size = info.isFolder ? 0 : Join(byHandle.nFileSizeHigh, byHandle.nFileSizeLow);
-    info.modified = Ticks(byHandle.ftLastWriteTime);
+    SetBasics(info, byHandle.dwFileAttributes, byHandle.nFileSizeHigh, byHandle.nFileSizeLow,
+              byHandle.ftLastWriteTime);
     info.volumeId = byHandle.dwVolumeSerialNumber;
     info.fileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
     return Status::Ok();
@@ -288,7 +288,8 @@ class Win32FileSystem final : public FileSystem {
                        const FileAttributes& createWith) override {
     // Readers may share, writers may not: a file still being written is
     // refused with a sharing violation instead of being copied half.
-    FileHandle source(::CreateFileW(ToWin32Path(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const std::wstring sourcePath = ToWin32Path(from);
+    FileHandle source(::CreateFileW(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.Valid()) return LastError();
     // Read by path, not from the handle: under Wine any information query
@@ -297,7 +298,7 @@ class Win32FileSystem final : public FileSystem {
     // reads the same file as it is copied; a folder could not have been
     // opened without backup semantics.
     WIN32_FILE_ATTRIBUTE_DATA sourceInfo;
-    if (!::GetFileAttributesExW(ToWin32Path(from).c_str(), GetFileExInfoStandard, &sourceInfo)) return LastError();
+    if (!::GetFileAttributesExW(sourcePath.c_str(), GetFileExInfoStandard, &sourceInfo)) return LastError();
     if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FromWin32Error(ERROR_ACCESS_DENIED);
     // A link's own time is not the time of what was copied through it.
     if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&

@@ -30,7 +30,18 @@ INT_PTR DialogBase::RunModal(HWND owner) {
   ShowWindow(window_, SW_HIDE);
   DestroyWindow(window_);
   window_ = nullptr;
+  // The controls went with the window; their handles may be reused.
+  controls_.clear();
   return endCode_;
+}
+
+HWND DialogBase::Control(int id) const {
+  for (const auto& [controlId, handle] : controls_) {
+    if (controlId == id) return handle;
+  }
+  HWND handle = GetDlgItem(window_, id);
+  if (handle != nullptr) controls_.emplace_back(id, handle);
+  return handle;
 }
 
 void DialogBase::EndModal(INT_PTR code) {

@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 namespace savrin {
 
 // A dialog window built from a template, with a modal run of its own instead
@@ -18,6 +21,11 @@ class DialogBase {
   DialogBase& operator=(const DialogBase&) = delete;
 
   HWND Handle() const { return window_; }
+  // A control of this dialog by id. Controls live as long as the window and
+  // every look-up by id is a trip to the window server under some hosts (a
+  // timer that reads a form ten times a second pays it each time), so each
+  // handle is kept after its first look-up.
+  HWND Control(int id) const;
 
   // Creates the window, fetches and dispatches until EndModal or a quit
   // message, then hides and destroys the window. Returns the end code.
@@ -41,6 +49,7 @@ class DialogBase {
   HWND window_ = nullptr;
   bool modalRunning_ = false;
   INT_PTR endCode_ = 0;
+  mutable std::vector<std::pair<int, HWND>> controls_;
 };
 
 }  // namespace savrin

@@ -243,8 +243,6 @@ void CFolderSortDlg::OnDestroy() {
   KillTimer(Handle(), kSortTimerId);
   ReadForm();
   SaveAllSettingsAndWindowRect();
-  // The controls go with the window; their handles may be reused.
-  controls_.clear();
 }
 
 // --- schedule and pass --------------------------------------------------

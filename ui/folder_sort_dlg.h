@@ -3,8 +3,6 @@
 
 #include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/file_system.h"
 #include "rules/pattern_history.h"
@@ -101,11 +99,6 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void StartTrayBlinkWorker();
   void ChooseTrayIconSet();
 
-  // The dialog's controls live as long as the window, and every look-up by
-  // id is a trip to the window server under some hosts; the 100 ms tick reads
-  // seven controls, so their handles are kept after the first look-up.
-  HWND Control(int id) const;
-
   FormToolTip Tips;
   RuleList Rules;
   PatternHistory History;
@@ -127,7 +120,6 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
   UINT taskbarCreatedMessage_ = 0;
-  mutable std::vector<std::pair<int, HWND>> controls_;
 
   HICON LargeIcon = nullptr;
   HICON SmallIcon = nullptr;

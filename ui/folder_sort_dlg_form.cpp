@@ -28,15 +28,6 @@ void SelectIndex(HWND combo, int32_t index) {
 
 }  // namespace
 
-HWND CFolderSortDlg::Control(int id) const {
-  for (const auto& [controlId, handle] : controls_) {
-    if (controlId == id) return handle;
-  }
-  HWND handle = GetDlgItem(Handle(), id);
-  if (handle != nullptr) controls_.emplace_back(id, handle);
-  return handle;
-}
-
 void CFolderSortDlg::ReadForm() {
   ExchangeGuard guard(exchangingForm_);
   Form.DestinationText = FromWide(GetWindowTextString(Control(IDC_DESTINATION_EDIT)));

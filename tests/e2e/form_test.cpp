@@ -86,9 +86,9 @@ TEST_F(FormTest, SpinStepsTheIntervalAndSelectsTheEdit) {
   HWND edit = Item(main, 1018);
 
   // Which arrow adds and which subtracts is the control's business: find out
-  // in the middle of the range first.
-  // A click landing while the new window is still being brought to the
-  // front can be lost under Wine; one that arrives is never counted twice.
+  // in the middle of the range first. A click landing while the new window
+  // is still being brought to the front can be lost under Wine, so the first
+  // one is tried again; one that arrives twice fails the test below.
   SetText(edit, L"50");
   bool stepped = false;
   for (int attempt = 0; attempt < 3 && !stepped; ++attempt) {
