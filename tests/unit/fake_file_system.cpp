@@ -5,6 +5,7 @@
 
 #include "platform/path_text.h"
 #include "platform/case_fold.h"
+#include "tests/unit/fake_paths.h"
 
 namespace savrin {
 
@@ -33,25 +34,6 @@ struct FakeFileSystem::Place {
 
 namespace {
 
-std::vector<std::u16string> Components(const std::u16string& path, size_t from) {
-  std::vector<std::u16string> parts;
-  size_t i = from;
-  while (i < path.size()) {
-    size_t end = i;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
-    if (end > i && path.compare(i, end - i, u".") != 0) parts.push_back(path.substr(i, end - i));
-    i = end + 1;
-  }
-  return parts;
-}
-
-std::u16string RootKey(std::u16string_view root) {
-  std::u16string key;
-  for (char16_t c : root) key.push_back(IsSeparator(c) ? u'\\' : FoldCase(c));
-  if (key.empty() || key.back() != u'\\') key.push_back(u'\\');
-  return key;
-}
-
 Status Error(StatusCode code) { return Status::Error(code); }
 
 }  // namespace
@@ -73,17 +55,17 @@ void FakeFileSystem::AddVolume(const std::u16string& root) {
   node->name = root;
   node->id = nextId_++;
   node->volumeId = volumes_.size() + 1;
-  volumes_[RootKey(root)] = std::move(node);
+  volumes_[FakeVolumeKey(root)] = std::move(node);
 }
 
 FakeFileSystem::Place FakeFileSystem::Find(const std::u16string& path) const {
   Place place;
   const size_t rootLength = RootLength(path);
   if (rootLength == 0) return place;
-  const auto volume = volumes_.find(RootKey(std::u16string_view(path).substr(0, rootLength)));
+  const auto volume = volumes_.find(FakeVolumeKey(std::u16string_view(path).substr(0, rootLength)));
   if (volume == volumes_.end()) return place;
   place.volume = volume->second.get();
-  const std::vector<std::u16string> parts = Components(path, rootLength);
+  const std::vector<std::u16string> parts = FakePathComponents(path, rootLength);
   if (parts.empty()) {
     place.node = place.volume;
     return place;
@@ -120,7 +102,7 @@ FileInfo FakeFileSystem::InfoOf(const Place& place) const {
 void FakeFileSystem::MakeFolders(const std::u16string& path) {
   const size_t rootLength = RootLength(path);
   std::u16string prefix = path.substr(0, rootLength);
-  for (const std::u16string& part : Components(path, rootLength)) {
+  for (const std::u16string& part : FakePathComponents(path, rootLength)) {
     prefix = JoinPath(prefix, part);
     const Status status = CreateFolder(prefix);
     if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("fake: cannot make folders");

@@ -1,0 +1,27 @@
+#include "tests/unit/fake_paths.h"
+
+#include "platform/case_fold.h"
+#include "platform/path_text.h"
+
+namespace savrin {
+
+std::vector<std::u16string> FakePathComponents(const std::u16string& path, size_t rootLength) {
+  std::vector<std::u16string> parts;
+  size_t i = rootLength;
+  while (i < path.size()) {
+    size_t end = i;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    if (end > i && path.compare(i, end - i, u".") != 0) parts.push_back(path.substr(i, end - i));
+    i = end + 1;
+  }
+  return parts;
+}
+
+std::u16string FakeVolumeKey(std::u16string_view root) {
+  std::u16string key;
+  for (char16_t c : root) key.push_back(IsSeparator(c) ? u'\\' : FoldCase(c));
+  if (key.empty() || key.back() != u'\\') key.push_back(u'\\');
+  return key;
+}
+
+}  // namespace savrin
