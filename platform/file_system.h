@@ -74,20 +74,33 @@ class FileSystem {
   // Creates `to` as a new file (Exists if anything has that name) with the
   // attributes given, copies the content of `from` into it while no one else
   // may write to `from`, gives it the modification time of `from`, and
-  // flushes it to the disk before it returns. On failure `to` is removed
-  // again as far as possible.
+  // flushes it to the disk before it returns. While it writes, the new file
+  // is held so that ProbeInUse on it reports SharingViolation to anyone
+  // else. `newFileId`, when given, receives the new file's id on its volume,
+  // as GetIdentity reports it. On failure `to` is removed again as far as
+  // possible.
   virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                               const FileAttributes& createWith) = 0;
+                               const FileAttributes& createWith, uint64_t* newFileId) = 0;
   virtual Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) = 0;
   virtual Status RemoveFile(const std::u16string& path) = 0;
   // NotEmpty while the folder holds anything.
   virtual Status RemoveEmptyFolder(const std::u16string& path) = 0;
-  // Makes the renames done in a folder durable, so that a removal that
-  // follows on another volume cannot reach the disk before them.
+  // Makes the entries of a folder durable (names made, renamed in or out,
+  // removed), so that a removal that follows on another volume cannot reach
+  // the disk before them. Unsupported when the volume cannot flush a folder
+  // (a network share, some file systems): its names are then not known to be
+  // durable, and the caller must not act as if they were.
   virtual Status FlushFolder(const std::u16string& folder) = 0;
   // SharingViolation when another process holds the file open in a way that
   // keeps an exclusive open out.
   virtual Status TryOpenExclusive(const std::u16string& path) = 0;
+  // SharingViolation while a temporary file of the engine's is held by the
+  // CopyToNewFile that writes it, in this process or another. Where sharing
+  // modes exist that is the exclusive open; elsewhere a lock stands in.
+  virtual Status ProbeInUse(const std::u16string& path) { return TryOpenExclusive(path); }
+  // Whether two files hold the same bytes; read only when their sizes and
+  // times already agree.
+  virtual Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) = 0;
 };
 
 // Whether a copy is flushed to the disk before it is renamed into place, and

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -210,6 +211,19 @@ Status CopyContent(int from, int to, Flushing flushing) {
   }
 }
 
+// As many bytes as fit, short only at the end of the file; -1 on an error.
+ssize_t ReadFully(int fd, char* buffer, size_t size) {
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t now = ::read(fd, buffer + got, size - got);
+    if (now < 0 && errno == EINTR) continue;
+    if (now < 0) return -1;
+    if (now == 0) break;
+    got += static_cast<size_t>(now);
+  }
+  return static_cast<ssize_t>(got);
+}
+
 // Hands `take` each entry of the folder but "." and "..": the folder's
 // descriptor, the name as stored and the name decoded. A name that is not
 // UTF-8 cannot be spelled in a rule; it stays out of sight.
@@ -272,8 +286,8 @@ class PosixFileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                       const FileAttributes& createWith) override {
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+                       uint64_t* newFileId) override {
     Fd source(::open(ToNative(from).c_str(), O_RDONLY | O_CLOEXEC));
     if (!source.Valid()) return LastError();
     struct stat st {};
@@ -283,7 +297,15 @@ class PosixFileSystem final : public FileSystem {
     const std::string target = ToNative(to);
     Fd copy(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!copy.Valid()) return LastError();
-    Status status = CopyContent(source.Get(), copy.Get(), flushing_);
+    // No sharing modes here: the lock is what tells another engine's
+    // clean-up that this file is being written (ProbeInUse).
+    // A file system without locks (some network ones) simply goes without.
+    ::flock(copy.Get(), LOCK_EX | LOCK_NB);
+    Status status;
+    struct stat made {};
+    if (::fstat(copy.Get(), &made) != 0) status = LastError();
+    if (status.IsOk() && newFileId != nullptr) *newFileId = static_cast<uint64_t>(made.st_ino);
+    if (status.IsOk()) status = CopyContent(source.Get(), copy.Get(), flushing_);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (status.IsOk() && ::futimens(copy.Get(), times) != 0) status = LastError();
     if (status.IsOk() && createWith.readOnly && ::fchmod(copy.Get(), 0444) != 0) status = LastError();
@@ -327,8 +349,13 @@ class PosixFileSystem final : public FileSystem {
     if (flushing_ == Flushing::Skipped) return Status::Ok();
     Fd dir(::open(ToNative(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.Valid()) return LastError();
-    // Some file systems cannot sync a folder; they do not order renames by it either.
-    if (::fsync(dir.Get()) != 0 && errno != EINVAL && errno != EROFS) return LastError();
+    // Some file systems cannot sync a folder; then nothing says its names are on the disk.
+    if (::fsync(dir.Get()) != 0) {
+      if (errno == EINVAL || errno == EROFS || errno == ENOTSUP) {
+        return Status::Error(StatusCode::Unsupported, errno, "the folder cannot be flushed");
+      }
+      return LastError();
+    }
     return Status::Ok();
   }
 
@@ -336,6 +363,32 @@ class PosixFileSystem final : public FileSystem {
   Status TryOpenExclusive(const std::u16string& path) override {
     struct stat st {};
     if (::lstat(ToNative(path).c_str(), &st) != 0) return LastError();
+    return Status::Ok();
+  }
+
+  Status ProbeInUse(const std::u16string& path) override {
+    Fd probe(::open(ToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!probe.Valid()) return LastError();
+    if (::flock(probe.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FromErrno(EBUSY);
+    return Status::Ok();
+  }
+
+  Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) override {
+    same = false;
+    Fd first(::open(ToNative(a).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!first.Valid()) return LastError();
+    Fd second(::open(ToNative(b).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!second.Valid()) return LastError();
+    static thread_local char bufferA[1 << 16];
+    static thread_local char bufferB[1 << 16];
+    for (;;) {
+      const ssize_t gotA = ReadFully(first.Get(), bufferA, sizeof bufferA);
+      const ssize_t gotB = ReadFully(second.Get(), bufferB, sizeof bufferB);
+      if (gotA < 0 || gotB < 0) return LastError();
+      if (gotA != gotB || std::memcmp(bufferA, bufferB, static_cast<size_t>(gotA)) != 0) return Status::Ok();
+      if (gotA == 0) break;
+    }
+    same = true;
     return Status::Ok();
   }
 

@@ -5,7 +5,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <winternl.h>
 
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -203,6 +205,30 @@ Status CopyContent(HANDLE from, HANDLE to) {
   }
 }
 
+// As many bytes as fit, short only at the end of the file.
+bool ReadFully(HANDLE file, char* buffer, DWORD size, DWORD& got) {
+  got = 0;
+  while (got < size) {
+    DWORD now = 0;
+    if (!::ReadFile(file, buffer + got, size - got, &now, nullptr)) return false;
+    if (now == 0) break;
+    got += now;
+  }
+  return true;
+}
+
+// The file's number on its volume, the nFileIndex that GetFileInformationByHandle
+// gives, without the volume's serial number that query also fetches (under
+// Wine a round trip to the volume manager, about a millisecond).
+Status FileIndexOf(HANDLE file, uint64_t& index) {
+  IO_STATUS_BLOCK io{};
+  FILE_INTERNAL_INFORMATION info{};
+  const NTSTATUS status = ::NtQueryInformationFile(file, &io, &info, sizeof info, FileInternalInformation);
+  if (status < 0) return Status::Error(StatusCode::IoError, static_cast<int32_t>(status), "no file index");
+  index = static_cast<uint64_t>(info.IndexNumber.QuadPart);
+  return Status::Ok();
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   explicit Win32FileSystem(Flushing flushing) : flushing_(flushing) {}
@@ -284,8 +310,8 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                       const FileAttributes& createWith) override {
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+                       uint64_t* newFileId) override {
     // Readers may share, writers may not: a file still being written is
     // refused with a sharing violation instead of being copied half.
     const std::wstring sourcePath = ToWin32Path(from);
@@ -311,7 +337,9 @@ class Win32FileSystem final : public FileSystem {
     FileHandle copy(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   (bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!copy.Valid()) return LastError();
-    Status status = CopyContent(source.Get(), copy.Get());
+    Status status;
+    if (newFileId != nullptr) status = FileIndexOf(copy.Get(), *newFileId);
+    if (status.IsOk()) status = CopyContent(source.Get(), copy.Get());
     if (status.IsOk() && !::SetFileTime(copy.Get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime)) {
       status = LastError();
     }
@@ -351,8 +379,9 @@ class Win32FileSystem final : public FileSystem {
   }
 
   // NTFS journals its renames; a folder handle flush forces the journal out.
-  // Where a file system or Wine refuses to flush a folder there is nothing
-  // more to be had, and that is no reason to keep a move from finishing.
+  // A share or a file system that cannot flush a folder refuses in one of
+  // these ways (Wine: ERROR_INVALID_PARAMETER, e.g. on /proc); the engine
+  // then keeps the source of a move until a later pass.
   Status FlushFolder(const std::u16string& folder) override {
     if (flushing_ == Flushing::Skipped) return Status::Ok();
     FileHandle handle(::CreateFileW(ToWin32Path(folder).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -363,17 +392,46 @@ class Win32FileSystem final : public FileSystem {
       if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return FromWin32Error(error);
       if (error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
           error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_HANDLE) {
-        return Status::Ok();
+        return Status::Error(StatusCode::Unsupported, static_cast<int32_t>(error), "the folder cannot be flushed");
       }
       return FromWin32Error(error);
     }
     return Status::Ok();
   }
 
+  // Also what ProbeInUse asks: a temporary being written is held without
+  // sharing. Wine keeps sharing modes in its wineserver, so two Wine
+  // prefixes (two servers) do not see each other's; Windows, and a Windows
+  // file server between two computers, do.
   Status TryOpenExclusive(const std::u16string& path) override {
     FileHandle handle(::CreateFileW(ToWin32Path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) return LastError();
+    return Status::Ok();
+  }
+
+  Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) override {
+    same = false;
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    FileHandle first(::CreateFileW(ToWin32Path(a).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!first.Valid()) return LastError();
+    FileHandle second(::CreateFileW(ToWin32Path(b).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!second.Valid()) return LastError();
+    constexpr DWORD kPiece = 1 << 16;
+    const std::unique_ptr<char[]> buffers(new char[2 * kPiece]);
+    for (;;) {
+      DWORD gotA = 0;
+      DWORD gotB = 0;
+      if (!ReadFully(first.Get(), buffers.get(), kPiece, gotA) ||
+          !ReadFully(second.Get(), buffers.get() + kPiece, kPiece, gotB)) {
+        return LastError();
+      }
+      if (gotA != gotB || std::memcmp(buffers.get(), buffers.get() + kPiece, gotA) != 0) return Status::Ok();
+      if (gotA == 0) break;
+    }
+    same = true;
     return Status::Ok();
   }
 

@@ -6,8 +6,8 @@
 #include <random>
 #include <utility>
 
-#include "platform/path_text.h"
 #include "platform/case_fold.h"
+#include "platform/path_text.h"
 #include "sorting/name_match.h"
 #include "sorting/numbered_name.h"
 #include "sorting/path_compare.h"
@@ -161,24 +161,24 @@ class OperationRun {
   }
 
   // Learns the target folder's names once, and removes what a crash left of
-  // our own copies there. A temporary is only ever a second copy (a source
-  // goes only after its copy was renamed away from the temporary name), so
-  // removing one loses nothing; one still held open is another run's, and
-  // stays.
+  // our own copies there (temporary_name.h says why that loses nothing):
+  // never through a link, never one of the earlier naming, never one that
+  // another run is still writing.
   void PrepareTargetFolder() {
     if (prepared_) return;
     prepared_ = true;
     std::vector<FileInfo> entries;
     if (!fs_.ListFolder(targetFolder_, entries).IsOk()) return;
     for (const FileInfo& entry : entries) {
-      if (IsTemporaryName(entry.name)) {
-        const std::u16string path = JoinPath(targetFolder_, entry.name);
-        const bool removed = entry.isFolder ? RemoveTree(path).IsOk()
-                                            : fs_.TryOpenExclusive(path).IsOk() && Discard(path).IsOk();
-        if (removed) continue;
-      }
+      if (!entry.isLink && KindOfTemporaryName(entry.name) == TemporaryKind::Current && RemoveLeftover(entry)) continue;
       names_[FoldCase(entry.name)] = entry;
     }
+  }
+
+  bool RemoveLeftover(const FileInfo& entry) {
+    const std::u16string path = JoinPath(targetFolder_, entry.name);
+    if (!fs_.ProbeInUse(path).IsOk()) return false;
+    return (entry.isFolder ? RemoveTree(path) : Discard(path)).IsOk();
   }
 
   void Remember(const std::u16string& name, bool isFolder) {
@@ -349,10 +349,10 @@ class OperationRun {
     return result;
   }
 
-  Status CopyToTemporary(const std::u16string& source, std::u16string& temporary) {
+  Status CopyToTemporary(const std::u16string& source, std::u16string& temporary, uint64_t& copyId) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
-      const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly());
+      const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly(), &copyId);
       // Exists means the name is someone else's: never touch it.
       if (status.code == StatusCode::Exists) continue;
       if (!status.IsOk()) Discard(temporary);
@@ -374,14 +374,18 @@ class OperationRun {
   }
 
   // Undoes an arrival whose source has to stay, so that a move happens whole
-  // or not at all. A copy that replaced a file stays: the file it replaced is
-  // gone either way, and the name should at least hold the new one. What no
-  // longer looks like our copy stays too; it may be someone else's by now.
-  Placement TakeBackFile(Placement placed, const FileInfo& copied, ItemOutcome outcome, Status status) {
+  // or not at all: only while the source is still there, and only the very
+  // file this run made (by its id, not by its size and time, which another
+  // run's copy of the same source shares). A copy that replaced a file stays:
+  // the file it replaced is gone either way, and the name should at least
+  // hold the new one. A duplicate is better than a loss.
+  Placement TakeBackFile(Placement placed, const std::u16string& source, uint64_t copyId, ItemOutcome outcome,
+                         Status status) {
     const std::u16string path = JoinPath(targetFolder_, placed.name);
     FileInfo now;
-    const bool ours = placed.outcome != ItemOutcome::Replaced && fs_.GetInfo(path, now).IsOk() &&
-                      !now.isFolder && now.size == copied.size && now.modified == copied.modified;
+    FileInfo sourceNow;
+    const bool ours = placed.outcome != ItemOutcome::Replaced && copyId != 0 && fs_.GetIdentity(path, now).IsOk() &&
+                      !now.isFolder && now.fileId == copyId && fs_.GetInfo(source, sourceNow).IsOk();
     return Settle(std::move(placed), ours && Discard(path).IsOk(), outcome, std::move(status));
   }
 
@@ -421,9 +425,15 @@ class OperationRun {
         return failed;
       }
     }
+    if (move) {
+      if (const FileInfo* delivered = FindDeliveredFile(source, before, targetName)) {
+        return FinishDeliveredFile(source, before, delivered->name);
+      }
+    }
 
     std::u16string temporary;
-    status = CopyToTemporary(source, temporary);
+    uint64_t copyId = 0;
+    status = CopyToTemporary(source, temporary, copyId);
     if (!status.IsOk()) {
       failed.outcome = OutcomeOf(status);
       failed.status = status;
@@ -457,17 +467,77 @@ class OperationRun {
     if (!move) return placed;
 
     // The source goes last, and only once the new name is on the disk: a
-    // power cut before that leaves two copies, never none.
+    // power cut before that leaves two copies, never none. Where the name
+    // cannot be made durable the source stays, and a later pass, finding
+    // the copy in place, removes it.
     status = fs_.FlushFolder(targetFolder_);
-    if (!status.IsOk()) return TakeBackFile(std::move(placed), copied, OutcomeOf(status), status);
+    if (!status.IsOk()) return KeepSource(std::move(placed), status);
     FileInfo now;
     status = fs_.GetInfo(source, now);
+    // Gone meanwhile (another run moved it, or its owner removed it): the
+    // copy is whole and stays.
+    if (status.code == StatusCode::NotFound) return placed;
     if (status.IsOk() && !Unchanged(before, now)) {
-      return TakeBackFile(std::move(placed), copied, ItemOutcome::SourceChanged, Status::Ok());
+      return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
     }
     if (status.IsOk()) status = RemoveSourceFile(source, before.attributes);
-    if (!status.IsOk()) return TakeBackFile(std::move(placed), copied, OutcomeOf(status), status);
+    if (status.code == StatusCode::NotFound) return placed;
+    if (!status.IsOk()) return TakeBackFile(std::move(placed), source, copyId, OutcomeOf(status), status);
     return placed;
+  }
+
+  static Placement KeepSource(Placement placed, Status status) {
+    placed.outcome = ItemOutcome::SourceKept;
+    placed.status = std::move(status);
+    return placed;
+  }
+
+  // A move between volumes that an earlier pass placed but did not finish
+  // (its destination could not make the name durable, or the power went
+  // before the source was removed) finds its copy under the name it would
+  // take, or a numbered one: same size, same time, same bytes. Only names
+  // that were there before this run count.
+  const FileInfo* FindDeliveredFile(const std::u16string& source, const FileInfo& before,
+                                    const std::u16string& targetName) {
+    for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
+      const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, false));
+      if (existing == nullptr) return nullptr;
+      if (!existing->isFolder && existing->size == before.size && existing->modified == before.modified &&
+          existing->modified != 0) {
+        bool same = false;
+        if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->name), same).IsOk() && same) return existing;
+      }
+      if (!operation_.renameOnCollision) return nullptr;
+    }
+    return nullptr;
+  }
+
+  // The copy has been where it is since before this pass: on a volume that
+  // flushes it is made durable now, on one that cannot, the time since the
+  // pass that placed it has let the file system write it back.
+  Status FlushFoundCopy() {
+    const Status status = fs_.FlushFolder(targetFolder_);
+    return status.code == StatusCode::Unsupported ? Status::Ok() : status;
+  }
+
+  Placement FinishDeliveredFile(const std::u16string& source, const FileInfo& before, const std::u16string& name) {
+    Placement placement;
+    placement.name = name;
+    FileInfo now;
+    Status status = FlushFoundCopy();
+    if (status.IsOk()) status = fs_.GetInfo(source, now);
+    if (status.IsOk() && !Unchanged(before, now)) {
+      placement.outcome = ItemOutcome::SourceChanged;
+      return placement;
+    }
+    if (status.IsOk()) status = RemoveSourceFile(source, before.attributes);
+    if (status.IsOk() || status.code == StatusCode::NotFound) {
+      placement.outcome = ItemOutcome::FoundInPlace;
+      return placement;
+    }
+    placement.outcome = OutcomeOf(status);
+    placement.status = status;
+    return placement;
   }
 
   // SharingViolation if any file of the tree is held open, checked before
@@ -525,7 +595,7 @@ class OperationRun {
         }
         FileInfo before;
         status = fs_.GetInfo(sourcePath, before);
-        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{});
+        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{}, nullptr);
         FileInfo copied;
         if (status.IsOk()) status = fs_.GetInfo(copyPath, copied);
         if (status.IsOk() && copied.size != before.size) {
@@ -551,13 +621,31 @@ class OperationRun {
                        bool move) {
     Placement failed;
     failed.name = targetName;
+    Status status;
+    if (entry.isLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+    if (status.IsOk() && move) status = CheckTreeFree(source);
+    // No order of steps can make a tree of names durable on a volume that
+    // cannot flush a folder; a copy that came back in part after a power cut
+    // could not be told from a folder of the user's, and the next pass would
+    // move the rest beside it. The folder stays; copying it still works.
+    if (status.IsOk() && move && !TargetFolderFlushes()) {
+      status = Status::Error(StatusCode::Unsupported, 0, "the destination cannot flush a folder");
+    }
+    if (status.IsOk() && move) {
+      TreeCopy found;
+      if (const FileInfo* delivered = FindDeliveredFolder(source, targetName, found)) {
+        Placement placed;
+        placed.name = delivered->name;
+        placed.outcome = ItemOutcome::FoundInPlace;
+        status = FlushFoundCopy();
+        if (!status.IsOk()) return KeepSource(std::move(placed), status);
+        return RemoveCopiedSource(source, found, std::move(placed), false);
+      }
+    }
     if (!operation_.renameOnCollision && Existing(targetName) != nullptr) {
       failed.outcome = ItemOutcome::Blocked;
       return failed;
     }
-    Status status;
-    if (entry.isLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
-    if (status.IsOk() && move) status = CheckTreeFree(source);
     std::u16string temporary;
     if (status.IsOk()) status = CreateTemporaryFolder(temporary);
     if (!status.IsOk()) {
@@ -580,6 +668,14 @@ class OperationRun {
       failed.status = status;
       return failed;
     }
+    // Every folder of the copy, so that no name inside it can be lost once
+    // the source is gone; a copy is flushed as well, so that a cut never
+    // leaves a copy in sight with files missing.
+    Status durable;
+    for (const std::u16string& folder : copy.folders) {
+      const Status flushed = fs_.FlushFolder(folder.empty() ? temporary : JoinPath(temporary, folder));
+      if (!flushed.IsOk() && durable.IsOk()) durable = flushed;
+    }
 
     Placement placed = Place(temporary, targetName, true);
     if (!Arrived(placed.outcome)) {
@@ -588,21 +684,77 @@ class OperationRun {
     }
     if (!move) return placed;
 
-    status = fs_.FlushFolder(targetFolder_);
-    if (!status.IsOk()) return TakeBackFolder(std::move(placed), copy, OutcomeOf(status), status);
-    return RemoveCopiedSource(source, copy, std::move(placed));
+    if (durable.IsOk()) durable = fs_.FlushFolder(targetFolder_);
+    if (!durable.IsOk()) return KeepSource(std::move(placed), durable);
+    return RemoveCopiedSource(source, copy, std::move(placed), true);
+  }
+
+  bool TargetFolderFlushes() {
+    if (!flushProbed_) {
+      flushProbed_ = true;
+      targetFlushes_ = fs_.FlushFolder(targetFolder_).code != StatusCode::Unsupported;
+    }
+    return targetFlushes_;
+  }
+
+  // The folder counterpart of FindDeliveredFile: a folder under the name the
+  // item would take, or a numbered one, that holds every file of the source
+  // tree at the same place with the same size, time and bytes. `found` is
+  // then what RemoveCopiedSource needs to remove the source.
+  const FileInfo* FindDeliveredFolder(const std::u16string& source, const std::u16string& targetName,
+                                      TreeCopy& found) {
+    for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
+      const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, true));
+      if (existing == nullptr) return nullptr;
+      if (existing->isFolder && !existing->isLink && existing->modified != 0 &&
+          TreeHeldBy(source, JoinPath(targetFolder_, existing->name), found)) {
+        return existing;
+      }
+      if (!operation_.renameOnCollision) return nullptr;
+    }
+    return nullptr;
+  }
+
+  bool TreeHeldBy(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& found) {
+    found = TreeCopy{};
+    found.folders.push_back(u"");
+    for (size_t next = 0; next < found.folders.size(); ++next) {
+      const std::u16string folder = found.folders[next];
+      std::vector<FileInfo> entries;
+      if (!fs_.ListFolder(folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder), entries).IsOk()) return false;
+      for (const FileInfo& entry : entries) {
+        if (IsTemporaryName(entry.name)) continue;
+        const std::u16string relative = folder.empty() ? entry.name : JoinPath(folder, entry.name);
+        FileInfo copy;
+        if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.isFolder != entry.isFolder) return false;
+        if (entry.isFolder) {
+          found.folders.push_back(relative);
+          continue;
+        }
+        bool same = false;
+        if (copy.size != entry.size || copy.modified != entry.modified ||
+            !fs_.CompareContent(JoinPath(sourceRoot, relative), JoinPath(copyRoot, relative), same).IsOk() || !same) {
+          return false;
+        }
+        found.files.push_back({relative, entry});
+      }
+    }
+    return true;
   }
 
   // Removes from the source what was copied and is still as it was copied.
-  // Until the first removal succeeds the move can still be undone whole.
-  Placement RemoveCopiedSource(const std::u16string& sourceRoot, const TreeCopy& copy, Placement placed) {
+  // Until the first removal succeeds the move can still be undone whole,
+  // when `mayTakeBack` (the copy is this run's own). A file already gone
+  // from the source counts as removed: its copy is all that is left of it.
+  Placement RemoveCopiedSource(const std::u16string& sourceRoot, const TreeCopy& copy, Placement placed,
+                               bool mayTakeBack) {
     bool removedAny = false;
     Status firstFailure;
     auto failure = [&](const Status& status, ItemOutcome outcome) -> bool {
       if (firstFailure.IsOk()) {
         firstFailure = status.IsOk() ? Status::Error(StatusCode::IoError, 0, "changed since copied") : status;
       }
-      if (!removedAny) {
+      if (!removedAny && mayTakeBack) {
         placed = TakeBackFolder(std::move(placed), copy, outcome, firstFailure);
         return true;
       }
@@ -617,7 +769,7 @@ class OperationRun {
         continue;
       }
       if (status.IsOk()) status = RemoveSourceFile(path, file.before.attributes);
-      if (status.IsOk()) {
+      if (status.IsOk() || status.code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {
         return placed;
@@ -625,7 +777,7 @@ class OperationRun {
     }
     for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
       const Status status = fs_.RemoveEmptyFolder(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder));
-      if (status.IsOk()) {
+      if (status.IsOk() || status.code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {
         return placed;
@@ -644,6 +796,8 @@ class OperationRun {
   std::u16string targetFolder_;
   bool sameFolder_ = false;
   bool prepared_ = false;
+  bool flushProbed_ = false;
+  bool targetFlushes_ = true;
   // The target folder's names, folded, as last seen or placed.
   std::map<std::u16string, FileInfo> names_;
   std::mt19937_64 random_;

@@ -220,7 +220,7 @@ Status FakeFileSystem::MoveReplace(const std::u16string& from, const std::u16str
 }
 
 Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                     const FileAttributes& createWith) {
+                                     const FileAttributes& createWith, uint64_t* newFileId) {
   const Place source = Find(from);
   if (source.node == nullptr) return Error(StatusCode::NotFound);
   if (source.node->isFolder) return Error(StatusCode::AccessDenied);
@@ -235,6 +235,7 @@ Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16s
   node->attributes = createWith;
   node->id = nextId_++;
   node->parent = target.parent;
+  if (newFileId != nullptr) *newFileId = node->id;
   target.parent->children[FoldCase(target.name)] = std::move(node);
   return Status::Ok();
 }
@@ -266,6 +267,14 @@ Status FakeFileSystem::RemoveEmptyFolder(const std::u16string& path) {
 Status FakeFileSystem::FlushFolder(const std::u16string& folder) {
   const Place place = Find(folder);
   if (place.node == nullptr || !place.node->isFolder) return Error(StatusCode::NotFound);
+  return Status::Ok();
+}
+
+Status FakeFileSystem::CompareContent(const std::u16string& a, const std::u16string& b, bool& same) {
+  const std::optional<std::string> first = ReadFile(a);
+  const std::optional<std::string> second = ReadFile(b);
+  if (!first || !second) return Error(StatusCode::NotFound);
+  same = *first == *second;
   return Status::Ok();
 }
 

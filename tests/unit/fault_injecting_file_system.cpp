@@ -15,6 +15,8 @@ const char* FsCallName(FsCall kind) {
     case FsCall::RemoveEmptyFolder: return "RemoveEmptyFolder";
     case FsCall::FlushFolder: return "FlushFolder";
     case FsCall::TryOpenExclusive: return "TryOpenExclusive";
+    case FsCall::ProbeInUse: return "ProbeInUse";
+    case FsCall::CompareContent: return "CompareContent";
   }
   return "?";
 }
@@ -101,10 +103,10 @@ Status FaultInjectingFileSystem::MoveReplace(const std::u16string& from, const s
 }
 
 Status FaultInjectingFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                               const FileAttributes& createWith) {
+                                               const FileAttributes& createWith, uint64_t* newFileId) {
   Status injected;
   if (Intercept(FsCall::CopyToNewFile, from, to, injected)) return injected;
-  return inner_.CopyToNewFile(from, to, createWith);
+  return inner_.CopyToNewFile(from, to, createWith, newFileId);
 }
 
 Status FaultInjectingFileSystem::SetAttributes(const std::u16string& path, const FileAttributes& attributes) {
@@ -135,6 +137,18 @@ Status FaultInjectingFileSystem::TryOpenExclusive(const std::u16string& path) {
   Status injected;
   if (Intercept(FsCall::TryOpenExclusive, path, {}, injected)) return injected;
   return inner_.TryOpenExclusive(path);
+}
+
+Status FaultInjectingFileSystem::ProbeInUse(const std::u16string& path) {
+  Status injected;
+  if (Intercept(FsCall::ProbeInUse, path, {}, injected)) return injected;
+  return inner_.ProbeInUse(path);
+}
+
+Status FaultInjectingFileSystem::CompareContent(const std::u16string& a, const std::u16string& b, bool& same) {
+  Status injected;
+  if (Intercept(FsCall::CompareContent, a, b, injected)) return injected;
+  return inner_.CompareContent(a, b, same);
 }
 
 }  // namespace savrin

@@ -20,6 +20,8 @@ enum class FsCall {
   RemoveEmptyFolder,
   FlushFolder,
   TryOpenExclusive,
+  ProbeInUse,
+  CompareContent,
 };
 const char* FsCallName(FsCall kind);
 
@@ -61,13 +63,15 @@ class FaultInjectingFileSystem final : public FileSystem {
   Status CreateFolder(const std::u16string& path) override;
   Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override;
   Status MoveReplace(const std::u16string& from, const std::u16string& to) override;
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                       const FileAttributes& createWith) override;
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+                       uint64_t* newFileId) override;
   Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override;
   Status RemoveFile(const std::u16string& path) override;
   Status RemoveEmptyFolder(const std::u16string& path) override;
   Status FlushFolder(const std::u16string& folder) override;
   Status TryOpenExclusive(const std::u16string& path) override;
+  Status ProbeInUse(const std::u16string& path) override;
+  Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) override;
 
  private:
   struct Fault {

@@ -117,13 +117,14 @@ void LeftoverOfTheEarlierNaming(PowerCutFileSystem& fs) {
                FileAttributes{false, true, false});
 }
 
-// A link with a temporary's name, made by someone else, leads to files of theirs.
+// Links with temporaries' names, made by someone else, lead to files of theirs.
 void LinkNamedLikeATemporary(PowerCutFileSystem& fs) {
   Volumes(fs);
   fs.MakeFolders(u"C:\\keep\\inner");
   fs.WriteFile(u"C:\\keep\\one.txt", "kept one");
   fs.WriteFile(u"C:\\keep\\inner\\two.txt", "kept two");
   fs.MakeFolderLink(u"D:\\out\\~savrin-fedcba9876543210.tmp", u"C:\\keep");
+  fs.MakeFolderLink(u"D:\\out\\~savrin-fedcba9876543210.part", u"C:\\keep");
   fs.WriteFile(u"C:\\in\\a.pdf", "a pdf");
 }
 

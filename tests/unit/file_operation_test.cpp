@@ -535,8 +535,10 @@ TEST_P(FileOperationTest, AFolderMoveLeavesBehindWhatChangedAfterItWasCopied) {
   box->WriteAt(u"in\\album\\2005\\2.jpg", "two");
   auto faults = OtherVolume();
   Sandbox* sandbox = box.get();
-  faults->SetHook([sandbox](const FsCallRecord& call) {
-    if (call.kind == FsCall::FlushFolder) sandbox->WriteAt(u"in\\album\\2005\\2.jpg", "two, edited since");
+  bool placed = false;
+  faults->SetHook([sandbox, &placed](const FsCallRecord& call) {
+    placed = placed || (call.kind == FsCall::MoveNoReplace && IsTemporaryName(SplitAtLastSeparator(call.path).name));
+    if (placed && call.kind == FsCall::FlushFolder) sandbox->WriteAt(u"in\\album\\2005\\2.jpg", "two, edited since");
   });
   const auto results = Run(SortMethod::Move, u"in\\album", u"out\\", true, faults.get());
   EXPECT_EQ(Outcomes(results), std::vector<ItemOutcome>{ItemOutcome::SourceKept});
@@ -566,24 +568,107 @@ TEST_P(FileOperationTest, TheSourceGoesOnlyOnceItsCopyIsInPlaceAndOnDisk) {
 }
 
 TEST_P(FileOperationTest, LeftoverTemporariesAreClearedBeforeWorkingInAFolder) {
-  box->WriteAt(u"out\\~savrin-00000000000000aa.tmp", "half a copy");
-  box->MakeFolder(u"out\\~savrin-00000000000000bb.tmp");
-  box->MakeFolder(u"out\\~savrin-00000000000000bb.tmp\\sub");
-  box->WriteAt(u"out\\~savrin-00000000000000bb.tmp\\sub\\x.jpg", "half a tree");
-  box->SetAttributesAt(u"out\\~savrin-00000000000000bb.tmp\\sub\\x.jpg", FileAttributes{true, false, false});
-  box->WriteAt(u"out\\~savrin-notes.tmp", "the user's");
+  box->WriteAt(u"out\\~savrin-00000000000000aa.part", "half a copy");
+  box->MakeFolder(u"out\\~savrin-00000000000000bb.part");
+  box->MakeFolder(u"out\\~savrin-00000000000000bb.part\\sub");
+  box->WriteAt(u"out\\~savrin-00000000000000bb.part\\sub\\x.jpg", "half a tree");
+  box->SetAttributesAt(u"out\\~savrin-00000000000000bb.part\\sub\\x.jpg", FileAttributes{true, false, false});
+  box->WriteAt(u"out\\~savrin-notes.part", "the user's");
+  // The earlier naming may hold the only copy of a moved file: it stays.
+  box->WriteAt(u"out\\~savrin-00000000000000cc.tmp", "maybe the only copy");
   box->WriteAt(u"in\\a.pdf", "A");
   Run(SortMethod::Copy, u"in\\*.pdf", u"out\\", true);
-  EXPECT_EQ(box->NamesAt(u"out"), (Names{u"a.pdf", u"~savrin-notes.tmp"}));
+  EXPECT_EQ(box->NamesAt(u"out"), (Names{u"a.pdf", u"~savrin-00000000000000cc.tmp", u"~savrin-notes.part"}));
+  EXPECT_EQ(box->ReadAt(u"out\\~savrin-00000000000000cc.tmp"), "maybe the only copy");
 }
 
 TEST_P(FileOperationTest, ATemporaryStillHeldOpenIsLeftToItsOwner) {
-  box->WriteAt(u"out\\~savrin-00000000000000aa.tmp", "being written");
-  std::shared_ptr<void> held = box->HoldOpen(box->Path(u"out\\~savrin-00000000000000aa.tmp"));
+  box->WriteAt(u"out\\~savrin-00000000000000aa.part", "being written");
+  std::shared_ptr<void> held = box->HoldOpen(box->Path(u"out\\~savrin-00000000000000aa.part"));
   if (!held) GTEST_SKIP() << "no sharing modes here";
   box->WriteAt(u"in\\a.pdf", "A");
   Run(SortMethod::Copy, u"in\\*.pdf", u"out\\", true);
-  EXPECT_EQ(box->NamesAt(u"out"), (Names{u"a.pdf", u"~savrin-00000000000000aa.tmp"}));
+  EXPECT_EQ(box->NamesAt(u"out"), (Names{u"a.pdf", u"~savrin-00000000000000aa.part"}));
+}
+
+// --- another engine on the same folders, and volumes that cannot flush ---
+
+TEST_P(FileOperationTest, ACopyWhoseSourceAnotherRunMovedMeanwhileStays) {
+  box->WriteAt(u"in\\report.pdf", "report");
+  auto faults = OtherVolume();
+  FileSystem& disk = box->Fs();
+  const std::u16string source = box->Path(u"in\\report.pdf");
+  faults->SetHook([&disk, source](const FsCallRecord& call) {
+    if (call.kind == FsCall::FlushFolder) disk.RemoveFile(source);
+  });
+  const auto results = Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, faults.get());
+  EXPECT_EQ(Outcomes(results), std::vector<ItemOutcome>{ItemOutcome::Placed});
+  EXPECT_EQ(box->ReadAt(u"out\\report.pdf"), "report") << "the only copy left";
+}
+
+TEST_P(FileOperationTest, OnlyItsOwnCopyIsTakenBackNotAnotherRunsOfTheSameFile) {
+  box->WriteAt(u"in\\report.pdf", "report");
+  auto faults = OtherVolume();
+  FileSystem& disk = box->Fs();
+  const std::u16string source = box->Path(u"in\\report.pdf");
+  const std::u16string theirs = box->Path(u"out\\theirs.part");
+  const std::u16string placed = box->Path(u"out\\report.pdf");
+  Sandbox* sandbox = box.get();
+  bool done = false;
+  // Another run replaces our placed copy with its own of the same file (same
+  // size, same time), then the source is written to: ours must not remove theirs.
+  faults->SetHook([&](const FsCallRecord& call) {
+    if (call.kind != FsCall::FlushFolder || done) return;
+    done = true;
+    disk.CopyToNewFile(source, theirs, {}, nullptr);
+    disk.MoveReplace(theirs, placed);
+    sandbox->WriteAt(u"in\\report.pdf", "report, edited");
+  });
+  const auto results = Run(SortMethod::Move, u"in\\*.pdf", u"out\\", false, faults.get());
+  EXPECT_EQ(Outcomes(results), std::vector<ItemOutcome>{ItemOutcome::SourceKept});
+  EXPECT_EQ(box->ReadAt(u"out\\report.pdf"), "report");
+  EXPECT_EQ(box->ReadAt(u"in\\report.pdf"), "report, edited");
+}
+
+TEST_P(FileOperationTest, WhereAFolderCannotBeFlushedTheNextPassFinishesTheMove) {
+  box->WriteAt(u"in\\a.pdf", "A");
+  box->WriteAt(u"in\\b.pdf", "B");
+  box->WriteAt(u"out\\a.pdf", "an older A");
+  auto share = [this] {
+    auto faults = OtherVolume();
+    faults->FailWhen(FsCall::FlushFolder, [](const FsCallRecord&) { return true; },
+                     Status::Error(StatusCode::Unsupported));
+    return faults;
+  };
+  auto first = share();
+  EXPECT_EQ(Outcomes(Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, first.get())),
+            (std::vector<ItemOutcome>{ItemOutcome::SourceKept, ItemOutcome::SourceKept}));
+  EXPECT_EQ(box->NamesAt(u"in"), (Names{u"a.pdf", u"b.pdf"}));
+  EXPECT_EQ(box->ReadAt(u"out\\a (2).pdf"), "A");
+
+  auto second = share();
+  const auto results = Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, second.get());
+  EXPECT_EQ(Outcomes(results), (std::vector<ItemOutcome>{ItemOutcome::FoundInPlace, ItemOutcome::FoundInPlace}));
+  EXPECT_EQ(box->NamesAt(u"in"), Names{});
+  EXPECT_EQ(box->NamesAt(u"out"), (Names{u"a (2).pdf", u"a.pdf", u"b.pdf"}));
+  EXPECT_EQ(box->ReadAt(u"out\\a.pdf"), "an older A");
+  EXPECT_EQ(second->CountOf(FsCall::CopyToNewFile), 0) << "nothing is copied twice";
+}
+
+TEST_P(FileOperationTest, AFolderIsNotMovedOntoAVolumeThatCannotFlushAFolderButIsCopied) {
+  box->MakeFolder(u"in\\album");
+  box->WriteAt(u"in\\album\\1.jpg", "one");
+  for (const SortMethod kind : {SortMethod::Move, SortMethod::Copy}) {
+    auto faults = OtherVolume();
+    faults->FailWhen(FsCall::FlushFolder, [](const FsCallRecord&) { return true; },
+                     Status::Error(StatusCode::Unsupported));
+    const auto results = Run(kind, u"in\\album", u"out\\", true, faults.get());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, kind == SortMethod::Move ? ItemOutcome::Failed : ItemOutcome::Placed);
+    EXPECT_EQ(box->ReadAt(u"in\\album\\1.jpg"), "one");
+  }
+  EXPECT_EQ(box->NamesAt(u"out"), Names{u"album"});
+  EXPECT_EQ(box->ReadAt(u"out\\album\\1.jpg"), "one");
 }
 
 // --- races and the bound of attempts ------------------------------------

@@ -100,11 +100,11 @@ TEST_P(FileSystemContractTest, TheReplacingMoveReplacesAFileButNeverAFolder) {
 TEST_P(FileSystemContractTest, CopyingMakesANewFileOnlyAndKeepsTheModificationTime) {
   box->WriteAt(u"a.txt", "content");
   box->WriteAt(u"taken.txt", "taken");
-  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"taken.txt"), {}).code, StatusCode::Exists);
+  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"taken.txt"), {}, nullptr).code, StatusCode::Exists);
   EXPECT_EQ(box->ReadAt(u"taken.txt"), "taken");
   FileAttributes hidden;
   hidden.hidden = true;
-  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), hidden).IsOk());
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), hidden, nullptr).IsOk());
   EXPECT_EQ(box->ReadAt(u"copy.txt"), "content");
   FileInfo source;
   FileInfo copy;
@@ -115,16 +115,16 @@ TEST_P(FileSystemContractTest, CopyingMakesANewFileOnlyAndKeepsTheModificationTi
     EXPECT_TRUE(copy.attributes.hidden);
   }
   box->MakeFolder(u"folder");
-  EXPECT_FALSE(fs().CopyToNewFile(box->Path(u"folder"), box->Path(u"folder copy"), {}).IsOk());
+  EXPECT_FALSE(fs().CopyToNewFile(box->Path(u"folder"), box->Path(u"folder copy"), {}, nullptr).IsOk());
   EXPECT_FALSE(box->ExistsAt(u"folder copy"));
-  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"missing.txt"), box->Path(u"x.txt"), {}).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"missing.txt"), box->Path(u"x.txt"), {}, nullptr).code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, AFileCopiedThroughTheSeamMayBeLarge) {
   std::string content;
   for (int i = 0; i < 300000; ++i) content += static_cast<char>('a' + i % 26);
   box->WriteAt(u"big.bin", content);
-  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"big.bin"), box->Path(u"big copy.bin"), {}).IsOk());
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"big.bin"), box->Path(u"big copy.bin"), {}, nullptr).IsOk());
   EXPECT_EQ(box->ReadAt(u"big copy.bin"), content);
 }
 
@@ -158,6 +158,38 @@ TEST_P(FileSystemContractTest, FlushAndExclusiveOpenSayWhenNothingIsThere) {
   EXPECT_EQ(fs().FlushFolder(box->Path(u"missing")).code, StatusCode::NotFound);
   EXPECT_TRUE(fs().TryOpenExclusive(box->Path(u"a.txt")).IsOk());
   EXPECT_EQ(fs().TryOpenExclusive(box->Path(u"missing.txt")).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, ContentsCompareByteForByte) {
+  box->WriteAt(u"a.txt", "same bytes, one at the end differs: a");
+  box->WriteAt(u"b.txt", "same bytes, one at the end differs: a");
+  box->WriteAt(u"c.txt", "same bytes, one at the end differs: b");
+  box->WriteAt(u"d.txt", "same bytes, one at the end differs: ab");
+  box->WriteAt(u"big1.bin", std::string(200000, 'x'));
+  box->WriteAt(u"big2.bin", std::string(199999, 'x') + "y");
+  bool same = false;
+  ASSERT_TRUE(fs().CompareContent(box->Path(u"a.txt"), box->Path(u"b.txt"), same).IsOk());
+  EXPECT_TRUE(same);
+  for (const char16_t* other : {u"c.txt", u"d.txt"}) {
+    ASSERT_TRUE(fs().CompareContent(box->Path(u"a.txt"), box->Path(other), same).IsOk());
+    EXPECT_FALSE(same);
+  }
+  ASSERT_TRUE(fs().CompareContent(box->Path(u"big1.bin"), box->Path(u"big2.bin"), same).IsOk());
+  EXPECT_FALSE(same) << "past the first piece read";
+  EXPECT_EQ(fs().CompareContent(box->Path(u"a.txt"), box->Path(u"missing.txt"), same).code, StatusCode::NotFound);
+}
+
+TEST_P(FileSystemContractTest, ACopyReportsTheIdOfTheFileItMade) {
+  box->WriteAt(u"a.txt", "a");
+  uint64_t made = 0;
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), {}, &made).IsOk());
+  FileInfo copy;
+  FileInfo original;
+  ASSERT_TRUE(fs().GetIdentity(box->Path(u"copy.txt"), copy).IsOk());
+  ASSERT_TRUE(fs().GetIdentity(box->Path(u"a.txt"), original).IsOk());
+  EXPECT_NE(made, 0u);
+  EXPECT_EQ(copy.fileId, made);
+  EXPECT_NE(original.fileId, made);
 }
 
 INSTANTIATE_TEST_SUITE_P(, FileSystemContractTest, ::testing::ValuesIn(AllSandboxKinds()),

@@ -158,7 +158,7 @@ TEST_F(PosixFileSystemTest, AFileOfSeveralWriteBackPiecesIsCopiedWhole) {
   std::string content((size_t{17} << 20) + 12345, '\0');
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>((i * 2654435761u) >> 13);
   box.WriteAt(u"big.bin", content);
-  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"big.bin"), box.Path(u"copy.bin"), {}).IsOk());
+  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"big.bin"), box.Path(u"copy.bin"), {}, nullptr).IsOk());
   EXPECT_TRUE(box.ReadAt(u"copy.bin") == content);
 
   struct stat tmp {};
@@ -170,7 +170,7 @@ TEST_F(PosixFileSystemTest, AFileOfSeveralWriteBackPiecesIsCopiedWhole) {
   char folder[] = "/dev/shm/savrin-test-XXXXXX";
   ASSERT_NE(::mkdtemp(folder), nullptr);
   const std::u16string other = std::u16string(folder, folder + std::strlen(folder)) + u"/copy.bin";
-  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"big.bin"), other, {}).IsOk());
+  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"big.bin"), other, {}, nullptr).IsOk());
   EXPECT_TRUE(box.Read(other) == content);
   fs.RemoveFile(other);
   ::rmdir(folder);

@@ -71,7 +71,7 @@ TEST_F(Win32FileSystemTest, AFileBeingWrittenIsNeitherOpenedExclusivelyNorCopied
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"busy.txt"));
   ASSERT_NE(held, nullptr);
   EXPECT_EQ(fs.TryOpenExclusive(box.Path(u"busy.txt")).code, StatusCode::SharingViolation);
-  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}, nullptr).code, StatusCode::SharingViolation);
   EXPECT_FALSE(box.ExistsAt(u"copy.txt"));
   held.reset();
   EXPECT_TRUE(fs.TryOpenExclusive(box.Path(u"busy.txt")).IsOk());

@@ -29,16 +29,19 @@ TEST(NumberedName, Table) {
   }
 }
 
-TEST(TemporaryName, OnlyTheExactFormIsOurs) {
-  EXPECT_EQ(TemporaryName(0x0123456789abcdefu), u"~savrin-0123456789abcdef.tmp");
-  EXPECT_TRUE(IsTemporaryName(TemporaryName(0)));
-  EXPECT_TRUE(IsTemporaryName(TemporaryName(~uint64_t{0})));
-  EXPECT_TRUE(IsTemporaryName(u"~SAVRIN-0123456789ABCDEF.TMP"));
-  EXPECT_FALSE(IsTemporaryName(u"~savrin-notes.tmp"));
-  EXPECT_FALSE(IsTemporaryName(u"~savrin-0123456789abcdeg.tmp"));
-  EXPECT_FALSE(IsTemporaryName(u"~savrin-0123456789abcdef.tmp.pdf"));
-  EXPECT_FALSE(IsTemporaryName(u"savrin-0123456789abcdef.tmp"));
-  EXPECT_FALSE(IsTemporaryName(u"~savrin-0123456789abcde.tmp"));
+TEST(TemporaryName, OnlyTheExactFormsAreOurs) {
+  EXPECT_EQ(TemporaryName(0x0123456789abcdefu), u"~savrin-0123456789abcdef.part");
+  EXPECT_EQ(KindOfTemporaryName(TemporaryName(0)), TemporaryKind::Current);
+  EXPECT_EQ(KindOfTemporaryName(TemporaryName(~uint64_t{0})), TemporaryKind::Current);
+  EXPECT_EQ(KindOfTemporaryName(u"~SAVRIN-0123456789ABCDEF.PART"), TemporaryKind::Current);
+  // What installed copies of the engine before left; kept, but never matched.
+  EXPECT_EQ(KindOfTemporaryName(u"~savrin-0123456789abcdef.tmp"), TemporaryKind::Earlier);
+  EXPECT_EQ(KindOfTemporaryName(u"~SAVRIN-0123456789ABCDEF.TMP"), TemporaryKind::Earlier);
+  for (const char16_t* name : {u"~savrin-notes.tmp", u"~savrin-0123456789abcdeg.part", u"~savrin-0123456789abcdef.tmp.pdf",
+                               u"savrin-0123456789abcdef.part", u"~savrin-0123456789abcde.part",
+                               u"~savrin-0123456789abcdef0.part", u"~savrin-0123456789abcdef.parts"}) {
+    EXPECT_FALSE(IsTemporaryName(name)) << EncodeUtf8(name);
+  }
 }
 
 }  // namespace

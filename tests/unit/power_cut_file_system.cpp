@@ -379,7 +379,7 @@ Status PowerCutFileSystem::MoveReplace(const std::u16string& from, const std::u1
 }
 
 Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                         const FileAttributes& createWith) {
+                                         const FileAttributes& createWith, uint64_t* newFileId) {
   const Place source = Find(from);
   if (source.node == 0) return Error(StatusCode::NotFound);
   const DiskImage::Node original = live_.nodes.at(source.node);
@@ -397,6 +397,7 @@ Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::
   create.made.attributes = createWith;
   create.made.modified = ++live_.clock;
   const uint64_t node = create.node;
+  if (newFileId != nullptr) *newFileId = node;
   Record(std::move(create));
   Change write{Change::WriteContent};
   write.node = node;
@@ -450,6 +451,16 @@ Status PowerCutFileSystem::FlushFolder(const std::u16string& folder) {
   Change change{Change::FlushFolder};
   change.folder = place.node;
   Record(std::move(change));
+  // What the platform answers on such a share; the model makes nothing durable for it either way.
+  if (persistence_ == Persistence::NoFolderFlush) return Error(StatusCode::Unsupported);
+  return Status::Ok();
+}
+
+Status PowerCutFileSystem::CompareContent(const std::u16string& a, const std::u16string& b, bool& same) {
+  const std::optional<std::string> first = ReadFile(a);
+  const std::optional<std::string> second = ReadFile(b);
+  if (!first || !second) return Error(StatusCode::NotFound);
+  same = *first == *second;
   return Status::Ok();
 }
 
