@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +176,45 @@ TEST_F(PosixFileSystemTest, AFileOfSeveralWriteBackPiecesIsCopiedWhole) {
   EXPECT_TRUE(box.Read(other) == content);
   fs.RemoveFile(other);
   ::rmdir(folder);
+}
+
+// Without sharing modes another run's temporary is told by the lock its
+// copy holds while it writes.
+TEST_F(PosixFileSystemTest, ATemporaryAnotherRunIsWritingIsLeftToIt) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.WriteAt(u"in/a.pdf", "A");
+  box.WriteAt(u"out/~savrin-00000000000000aa.part", "being written");
+  const std::u16string temporary = box.Path(u"out/~savrin-00000000000000aa.part");
+  const int writer = ::open(RealSandbox::Native(temporary).c_str(), O_RDONLY);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+  EXPECT_EQ(fs.ProbeInUse(temporary).code, StatusCode::SharingViolation);
+  PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/*.pdf"), box.Path(u"out/"), true});
+  EXPECT_EQ(box.ReadAt(u"out/~savrin-00000000000000aa.part"), "being written");
+  ::close(writer);
+  EXPECT_TRUE(fs.ProbeInUse(temporary).IsOk());
+  PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/*.pdf"), box.Path(u"out/"), true});
+  EXPECT_FALSE(box.ExistsAt(u"out/~savrin-00000000000000aa.part")) << "left over, once nobody writes it";
+}
+
+TEST_F(PosixFileSystemTest, TheCleanUpNeverFollowsALinkNamedLikeATemporary) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.MakeFolder(u"keep");
+  box.MakeFolder(u"keep/inner");
+  box.WriteAt(u"keep/one.txt", "kept one");
+  box.WriteAt(u"keep/inner/two.txt", "kept two");
+  box.WriteAt(u"in/a.pdf", "A");
+  const std::string keep = RealSandbox::Native(box.Path(u"keep"));
+  for (const char16_t* name : {u"out/~savrin-fedcba9876543210.part", u"out/~savrin-fedcba9876543210.tmp"}) {
+    ASSERT_EQ(::symlink(keep.c_str(), RealSandbox::Native(box.Path(name)).c_str()), 0);
+  }
+  PerformFileOperation(fs, {SortMethod::Move, box.Path(u"in/*.pdf"), box.Path(u"out/"), true});
+  EXPECT_EQ(box.ReadAt(u"out/a.pdf"), "A");
+  EXPECT_EQ(box.ReadAt(u"keep/one.txt"), "kept one");
+  EXPECT_EQ(box.ReadAt(u"keep/inner/two.txt"), "kept two");
+  EXPECT_EQ(box.NamesAt(u"out").size(), 3u) << "both links stay";
 }
 
 }  // namespace
