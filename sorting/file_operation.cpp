@@ -760,12 +760,22 @@ class OperationRun {
       }
       return false;
     };
+    const std::u16string copyRoot = JoinPath(targetFolder_, placed.name);
     for (const CopiedFile& file : copy.files) {
       const std::u16string path = JoinPath(sourceRoot, file.relative);
       FileInfo now;
       Status status = fs_.GetInfo(path, now);
       if (status.IsOk() && !Unchanged(file.before, now)) {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
+        continue;
+      }
+      // A source goes only while its copy is there: another run's clean-up,
+      // on a share where two computers see no sharing modes of each other's,
+      // may have emptied our temporary folder while it was being filled.
+      FileInfo copied;
+      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.relative), copied).IsOk() || copied.isFolder ||
+                            copied.size != file.before.size)) {
+        if (failure(Status::Error(StatusCode::IoError, 0, "the copy is gone"), ItemOutcome::Failed)) return placed;
         continue;
       }
       if (status.IsOk()) status = RemoveSourceFile(path, file.before.attributes);

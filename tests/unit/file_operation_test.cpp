@@ -630,6 +630,30 @@ TEST_P(FileOperationTest, OnlyItsOwnCopyIsTakenBackNotAnotherRunsOfTheSameFile) 
   EXPECT_EQ(box->ReadAt(u"in\\report.pdf"), "report, edited");
 }
 
+TEST_P(FileOperationTest, AFolderMoveRemovesNoSourceWhoseCopyWentMissing) {
+  box->MakeFolder(u"in\\album");
+  box->WriteAt(u"in\\album\\1.jpg", "one");
+  box->WriteAt(u"in\\album\\2.jpg", "two");
+  auto faults = OtherVolume();
+  FileSystem& disk = box->Fs();
+  std::u16string firstCopy;
+  // As another run's clean-up would, where it cannot see that the folder is being filled.
+  faults->SetHook([&](const FsCallRecord& call) {
+    if (call.kind != FsCall::CopyToNewFile) return;
+    if (firstCopy.empty()) {
+      firstCopy = call.otherPath;
+    } else {
+      disk.RemoveFile(firstCopy);
+    }
+  });
+  Run(SortMethod::Move, u"in\\album", u"out\\", true, faults.get());
+  for (const auto& [name, content] : {std::pair{u"1.jpg", "one"}, std::pair{u"2.jpg", "two"}}) {
+    EXPECT_TRUE(box->ReadAt(std::u16string(u"in\\album\\") + name) == content ||
+                box->ReadAt(std::u16string(u"out\\album\\") + name) == content)
+        << content << " is lost";
+  }
+}
+
 TEST_P(FileOperationTest, WhereAFolderCannotBeFlushedTheNextPassFinishesTheMove) {
   box->WriteAt(u"in\\a.pdf", "A");
   box->WriteAt(u"in\\b.pdf", "B");

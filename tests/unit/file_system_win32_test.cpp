@@ -96,5 +96,26 @@ TEST_F(Win32FileSystemTest, OneFolderReadsAsTheSameUnderTwoSpellings) {
   EXPECT_EQ(a.fileId, b.fileId);
 }
 
+// A folder the platform will not flush must not read as flushed: under
+// Wine, /proc answers ERROR_INVALID_PARAMETER, as some shares do.
+TEST_F(Win32FileSystemTest, AFolderThatCannotBeFlushedSaysSo) {
+  const DWORD attributes = ::GetFileAttributesW(L"Z:\\proc");
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    GTEST_SKIP() << "no folder here that refuses a flush";
+  }
+  EXPECT_EQ(fs.FlushFolder(u"Z:\\proc").code, StatusCode::Unsupported);
+  EXPECT_TRUE(fs.FlushFolder(box.Root()).IsOk());
+}
+
+// While a copy writes its temporary, another engine's clean-up cannot take it.
+TEST_F(Win32FileSystemTest, ATemporaryBeingWrittenIsInUse) {
+  box.WriteAt(u"a.txt", "a");
+  std::shared_ptr<void> held = box.HoldOpen(box.Path(u"a.txt"));
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(fs.ProbeInUse(box.Path(u"a.txt")).code, StatusCode::SharingViolation);
+  held.reset();
+  EXPECT_TRUE(fs.ProbeInUse(box.Path(u"a.txt")).IsOk());
+}
+
 }  // namespace
 }  // namespace savrin
