@@ -163,7 +163,8 @@ class OperationRun {
   // Learns the target folder's names once, and removes what a crash left of
   // our own copies there (temporary_name.h says why that loses nothing):
   // never through a link, never one of the earlier naming, never one that
-  // another run is still writing.
+  // another run is still writing. (Wine lists a Linux symlink to a folder as
+  // a plain folder; Windows' own links and junctions are seen as links.)
   void PrepareTargetFolder() {
     if (prepared_) return;
     prepared_ = true;

@@ -29,8 +29,10 @@ windows() { printf 'Z:%s' "${1//\//\\}"; }
 mkdir -p "$shm/in" "$shm/staging" "$work/out" "$work/keep/inner"
 echo "kept one" > "$work/keep/one.txt"
 echo "kept two" > "$work/keep/inner/two.txt"
+# Wine shows a Linux link to a folder as a plain folder, so only the earlier
+# naming is tried here, which the engine never removes; the native tests and
+# the power-cut model try links under the current naming as well.
 ln -s "$work/keep" "$work/out/~savrin-fedcba9876543210.tmp"
-ln -s "$work/keep" "$work/out/~savrin-fedcba9876543210.part"
 echo "the only copy of a lost move" > "$work/out/~savrin-0123456789abcdef.tmp"
 
 settings="[Source]

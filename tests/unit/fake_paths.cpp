@@ -24,4 +24,23 @@ std::u16string FakeVolumeKey(std::u16string_view root) {
   return key;
 }
 
+Status CompareStoredContents(const std::optional<std::string>& a, const std::optional<std::string>& b, bool& same) {
+  if (!a || !b) return Status::Error(StatusCode::NotFound);
+  same = *a == *b;
+  return Status::Ok();
+}
+
+bool IsTemporaryComponent(std::u16string_view name) { return FoldCase(name.substr(0, 8)) == u"~SAVRIN-"; }
+
+bool UnderTemporary(std::u16string_view relative) {
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = relative.size();
+    if (IsTemporaryComponent(relative.substr(start, end - start))) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace savrin

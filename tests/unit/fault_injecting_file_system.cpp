@@ -6,6 +6,7 @@ const char* FsCallName(FsCall kind) {
   switch (kind) {
     case FsCall::ListFolder: return "ListFolder";
     case FsCall::GetInfo: return "GetInfo";
+    case FsCall::GetIdentity: return "GetIdentity";
     case FsCall::CreateFolder: return "CreateFolder";
     case FsCall::MoveNoReplace: return "MoveNoReplace";
     case FsCall::MoveReplace: return "MoveReplace";
@@ -82,6 +83,12 @@ Status FaultInjectingFileSystem::GetInfo(const std::u16string& path, FileInfo& i
   Status injected;
   if (Intercept(FsCall::GetInfo, path, {}, injected)) return injected;
   return inner_.GetInfo(path, info);
+}
+
+Status FaultInjectingFileSystem::GetIdentity(const std::u16string& path, FileInfo& info) {
+  Status injected;
+  if (Intercept(FsCall::GetIdentity, path, {}, injected)) return injected;
+  return inner_.GetIdentity(path, info);
 }
 
 Status FaultInjectingFileSystem::CreateFolder(const std::u16string& path) {

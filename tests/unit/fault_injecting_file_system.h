@@ -11,6 +11,7 @@ namespace savrin {
 enum class FsCall {
   ListFolder,
   GetInfo,
+  GetIdentity,
   CreateFolder,
   MoveNoReplace,
   MoveReplace,
@@ -60,6 +61,7 @@ class FaultInjectingFileSystem final : public FileSystem {
 
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override;
   Status GetInfo(const std::u16string& path, FileInfo& info) override;
+  Status GetIdentity(const std::u16string& path, FileInfo& info) override;
   Status CreateFolder(const std::u16string& path) override;
   Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override;
   Status MoveReplace(const std::u16string& from, const std::u16string& to) override;

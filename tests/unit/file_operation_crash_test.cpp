@@ -9,6 +9,7 @@
 #include "sorting/file_operation.h"
 #include "sorting/path_compare.h"
 #include "sorting/temporary_name.h"
+#include "tests/unit/fake_paths.h"
 #include "tests/unit/fault_injecting_file_system.h"
 #include "tests/unit/item_outcome_print.h"
 #include "tests/unit/sandbox.h"
@@ -72,17 +73,6 @@ const Scenario kScenarios[] = {
     {"MoveSeveralFilesWithinAVolume", SortMethod::Move, true, false, u"in\\*.pdf", &SeveralFiles},
     {"MoveSeveralFilesOverwriting", SortMethod::Move, false, false, u"in\\*.pdf", &SeveralFiles},
 };
-
-bool UnderTemporary(const std::u16string& relative) {
-  size_t start = 0;
-  while (start <= relative.size()) {
-    size_t end = relative.find(u'\\', start);
-    if (end == std::u16string::npos) end = relative.size();
-    if (IsTemporaryName(std::u16string_view(relative).substr(start, end - start))) return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 bool Holds(const Files& files, const std::string& content) {
   for (const auto& file : files) {

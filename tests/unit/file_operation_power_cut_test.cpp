@@ -14,6 +14,7 @@
 #include "platform/utf.h"
 #include "sorting/file_operation.h"
 #include "sorting/path_compare.h"
+#include "tests/unit/fake_paths.h"
 #include "tests/unit/power_cut_file_system.h"
 
 // The power goes after any change the engine makes to the disk, and the disk
@@ -148,23 +149,6 @@ const PowerCutScenario kScenarios[] = {
     {"LeftoverOfTheEarlierNaming", &LeftoverOfTheEarlierNaming, {kMovePdfToD}},
     {"LinkNamedLikeATemporary", &LinkNamedLikeATemporary, {kMovePdfToD}},
 };
-
-// The test's own reading of the engine's temporary names: anything the
-// engine would hide under its prefix.
-bool IsTemporaryComponent(std::u16string_view name) {
-  return FoldCase(name.substr(0, 8)) == u"~SAVRIN-";
-}
-
-bool UnderTemporary(const std::u16string& relative) {
-  size_t start = 0;
-  while (start <= relative.size()) {
-    size_t end = relative.find(u'\\', start);
-    if (end == std::u16string::npos) end = relative.size();
-    if (IsTemporaryComponent(std::u16string_view(relative).substr(start, end - start))) return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 struct FileAt {
   std::u16string path;  // full path

@@ -457,11 +457,7 @@ Status PowerCutFileSystem::FlushFolder(const std::u16string& folder) {
 }
 
 Status PowerCutFileSystem::CompareContent(const std::u16string& a, const std::u16string& b, bool& same) {
-  const std::optional<std::string> first = ReadFile(a);
-  const std::optional<std::string> second = ReadFile(b);
-  if (!first || !second) return Error(StatusCode::NotFound);
-  same = *first == *second;
-  return Status::Ok();
+  return CompareStoredContents(ReadFile(a), ReadFile(b), same);
 }
 
 Status PowerCutFileSystem::TryOpenExclusive(const std::u16string& path) {
