@@ -3,22 +3,26 @@
 
 namespace savrin {
 
-// How a rule's file condition matches a name. The match test and the file
-// operation both ask this one function, so they never disagree.
+// How a rule's file condition matches a name, as FindFirstFileW matches it
+// on Windows. The match test and the file operation both ask this one
+// function, so they never disagree.
 //
-//   - Only the long name is matched; 8.3 short names never are, so "*.htm"
-//     does not take "page.html" (whose short name is PAGE~1.HTM).
-//   - Case does not count, with the folding of case_fold.h (ASCII, Latin,
-//     Greek, Cyrillic and full-width Latin letters).
-//   - '*' matches any run of characters, none included.
-//   - '?' matches exactly one UTF-16 unit (so a character outside the BMP,
-//     held as a surrogate pair, takes "??").
-//   - A pattern ending in ".*" may also match without that ending, as on
-//     Windows: "*.*" matches every name, "report.*" matches "report".
+//   - A pattern is rewritten as FindFirstFileW rewrites it and matched with
+//     the file system's rules for '*', '?' and its DOS wildcards: '*' takes
+//     any run of characters; '?' takes one, or none before a dot or at the
+//     end ("a?.txt" takes "a.txt", "???" takes "ab"); "*." takes exactly the
+//     names without a dot; a ".*" or ".?" may match nothing at the end
+//     ("*.*" and "*.*.*" take "README", "report.*" takes "report").
+//   - Case does not count, with the file system's upper-casing (case_fold.h).
+//   - '?' stands for one UTF-16 unit, so a character outside the BMP, held as
+//     a surrogate pair, takes "??".
+//   - Two choices of our own, unlike FindFirstFileW: only the long name is
+//     matched, never the 8.3 short name, so "*.htm" does not take
+//     "page.html" (short name PAGE~1.HTM); and the operation takes no hidden
+//     or system file under a wildcard (file_operation.h).
 //   - Without '*' or '?' the pattern is a plain name, matched whole.
 //
-// Cost is at most length(pattern) x length(name) steps: a failing '*' only
-// ever resumes from the most recent '*', never from earlier ones.
+// Cost is at most length(pattern) x length(name) steps.
 bool NameMatches(std::u16string_view pattern, std::u16string_view name);
 
 // A condition with '*' or '?' sorts every matching file; one without names

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ python3 googletest
+  cmake make g++ python3 googletest unicode-data
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth fonts-ipafont-gothic

@@ -67,13 +67,19 @@ TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
   Write(L"in\\b.PDF", "pdf b");
   Write(L"in\\note.txt", "note");
   Write(L"in\\page.html", "html");
+  Write(L"in\\README", "read me");
+  Write(L"in\\\u0386\u03bb\u03c6\u03b1.txt", "alpha");  // Άλφα.txt
   Folder(L"in\\sub.pdf");
   ASSERT_NE(Start({{in, folder.Join(L"pdf"), L"*.pdf", 0x00001},          // move, rename, wildcard
                    {in, folder.Join(L"copies"), L"note.txt", 0x10000},    // copy, rename, plain
                    {in, folder.Join(L"web"), L"*.htm", 0x00001},
-                   {in, folder.Join(L"never\\made\\here"), L"*.zip", 1}}),
+                   {in, folder.Join(L"never\\made\\here"), L"*.zip", 1},
+                   {in, folder.Join(L"no dot"), L"*.", 0x00001},          // names without a dot
+                   {in, folder.Join(L"greek"), L"\u03ac*", 0x00001}}),    // ά*, lower case and accented
             nullptr);
   Pass();
+  EXPECT_EQ(Read(L"no dot\\README"), "read me") << "*. takes a name without a dot";
+  EXPECT_EQ(Read(L"greek\\\u0386\u03bb\u03c6\u03b1.txt"), "alpha") << "ά* takes Άλφα.txt";
   EXPECT_EQ(Read(L"pdf\\a.pdf"), "pdf a");
   EXPECT_EQ(Read(L"pdf\\b.PDF"), "pdf b");
   EXPECT_FALSE(Exists(L"in\\a.pdf"));
@@ -81,6 +87,7 @@ TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
   EXPECT_EQ(Read(L"copies\\note.txt"), "note");
   EXPECT_EQ(Read(L"in\\note.txt"), "note") << "a copy leaves the source";
   EXPECT_TRUE(Exists(L"in\\page.html")) << "*.htm must not take page.html through its short name";
+  EXPECT_TRUE(Exists(L"in\\note.txt")) << "*. leaves a name with a dot";
   EXPECT_TRUE(Exists(L"web")) << "the destination is made even when nothing matches";
   EXPECT_TRUE(Exists(L"never\\made\\here")) << "every folder along the path is made";
 }
