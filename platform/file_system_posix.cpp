@@ -308,7 +308,11 @@ class PosixFileSystem final : public FileSystem {
     if (status.IsOk()) status = CopyContent(source.Get(), copy.Get(), flushing_);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (status.IsOk() && ::futimens(copy.Get(), times) != 0) status = LastError();
-    if (status.IsOk() && createWith.readOnly && ::fchmod(copy.Get(), 0444) != 0) status = LastError();
+    // The permission bits come along as cp -p brings them (a 0600 file stays
+    // private); set-id bits do not.
+    mode_t mode = st.st_mode & 0777;
+    if (createWith.readOnly) mode &= ~mode_t{0222};
+    if (status.IsOk() && ::fchmod(copy.Get(), mode) != 0) status = LastError();
     if (status.IsOk() && flushing_ == Flushing::Always && ::fsync(copy.Get()) != 0) status = LastError();
     if (copy.Close() != 0 && status.IsOk()) status = LastError();
     if (!status.IsOk()) ::unlink(target.c_str());

@@ -178,6 +178,23 @@ TEST_F(PosixFileSystemTest, AFileOfSeveralWriteBackPiecesIsCopiedWhole) {
   ::rmdir(folder);
 }
 
+TEST_F(PosixFileSystemTest, CopiesKeepThePermissionBitsAndBothTimes) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.WriteAt(u"in/private.txt", "only mine");
+  const std::string source = RealSandbox::Native(box.Path(u"in/private.txt"));
+  ASSERT_EQ(::chmod(source.c_str(), 0600), 0);
+  const struct timespec times[2] = {{1000000000, 123456789}, {1100000000, 987654321}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+  PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/*.txt"), box.Path(u"out/"), true});
+  struct stat copy {};
+  ASSERT_EQ(::stat(RealSandbox::Native(box.Path(u"out/private.txt")).c_str(), &copy), 0);
+  EXPECT_EQ(copy.st_mode & 07777, 0600u);
+  EXPECT_EQ(copy.st_atim.tv_sec, 1000000000);
+  EXPECT_EQ(copy.st_mtim.tv_sec, 1100000000);
+  EXPECT_EQ(copy.st_mtim.tv_nsec, 987654321);
+}
+
 // Without sharing modes another run's temporary is told by the lock its
 // copy holds while it writes.
 TEST_F(PosixFileSystemTest, ATemporaryAnotherRunIsWritingIsLeftToIt) {
