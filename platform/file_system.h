@@ -49,6 +49,11 @@ class FileSystem {
   // The entries of a folder, without "." and "..". NotFound when the folder
   // does not exist.
   virtual Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) = 0;
+  // The folder's path in the form this backend takes names appended to it
+  // verbatim: a name listed from the disk or typed in a rule is then used as
+  // it is, a trailing dot or space or a device name ("report.", "NUL.txt")
+  // included. The engine asks once for each folder it works in.
+  virtual std::u16string FolderForNames(const std::u16string& folder) { return folder; }
   // Only the names of the entries ListFolder gives. A backend overrides it
   // where names come cheaper than whole entries (POSIX: no stat for each);
   // an entry removed meanwhile may still be named.

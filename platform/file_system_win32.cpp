@@ -233,6 +233,13 @@ class Win32FileSystem final : public FileSystem {
  public:
   explicit Win32FileSystem(Flushing flushing) : flushing_(flushing) {}
 
+  // The folder alone is cleaned up; in the \\?\ form every name appended
+  // to it then reaches the file system untouched.
+  std::u16string FolderForNames(const std::u16string& folder) override {
+    const std::wstring path = ToWin32Path(folder);
+    return std::u16string(path.begin(), path.end());
+  }
+
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override {
     entries.clear();
     const std::wstring path = ToWin32Path(folder);

@@ -69,8 +69,8 @@ class OperationRun {
     // An empty folder part would make the paths relative to whatever the
     // current directory happens to be.
     if (source.name.empty() || source.folder.empty() || destination.folder.empty()) return {};
-    sourceFolder_ = source.folder;
-    targetFolder_ = destination.folder;
+    sourceFolder_ = fs_.FolderForNames(source.folder);
+    targetFolder_ = fs_.FolderForNames(destination.folder);
 
     const bool wildcard = HasWildcard(source.name);
     std::vector<FileInfo> entries;

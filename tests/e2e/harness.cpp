@@ -19,7 +19,9 @@ std::wstring ModuleFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-void RemoveTree(const std::wstring& path) {
+// Through \\?\ so that names Win32's path rules would alter ("report.") go too.
+void RemoveTree(const std::wstring& given) {
+  const std::wstring path = given.rfind(L"\\\\?\\", 0) == 0 ? given : L"\\\\?\\" + given;
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
   if (find != INVALID_HANDLE_VALUE) {

@@ -131,9 +131,17 @@ TEST_F(SortingTest, HiddenAndSystemFilesStayUnderAWildcard) {
   Write(L"in\\photo.jpg", "photo");
   SetFileAttributesW(folder.Join(L"in\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   SetFileAttributesW(folder.Join(L"in\\Thumbs.db").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  // A name that Win32's path rules would turn into "report", as a share or WSL leaves it.
+  const std::wstring dotted = L"\\\\?\\" + folder.Join(L"in\\report.");
+  HANDLE file = CreateFileW(dotted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
   ASSERT_NE(Start({{in, folder.Join(L"out"), L"*.*", 0x00001}}), nullptr);
   Pass();
   EXPECT_EQ(Read(L"out\\photo.jpg"), "photo");
+  EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + folder.Join(L"out\\report.")).c_str()), INVALID_FILE_ATTRIBUTES)
+      << "report. is sorted as itself";
+  EXPECT_FALSE(Exists(L"out\\report")) << "not as report";
   EXPECT_TRUE(Exists(L"in\\desktop.ini"));
   EXPECT_TRUE(Exists(L"in\\Thumbs.db"));
 }

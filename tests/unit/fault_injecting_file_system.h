@@ -38,6 +38,8 @@ struct FsCallRecord {
 // without reaching the inner file system, one of a kind, all that meet a
 // condition, or all from some point on (the process died there); and a hook
 // can act on the disk just before a call goes through, to stage races.
+// Folders keep the spelling they are given (FolderForNames is not passed
+// on), so that conditions on paths read as the test wrote them.
 class FaultInjectingFileSystem final : public FileSystem {
  public:
   using Condition = std::function<bool(const FsCallRecord&)>;

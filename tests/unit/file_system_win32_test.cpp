@@ -96,6 +96,30 @@ TEST_F(Win32FileSystemTest, OneFolderReadsAsTheSameUnderTwoSpellings) {
   EXPECT_EQ(a.fileId, b.fileId);
 }
 
+// Names Win32's path clean-up would change, as WSL, shares and archivers
+// leave them on Windows disks: each is moved as itself.
+TEST_F(Win32FileSystemTest, NamesTheWin32PathRulesWouldAlterAreSortedAsThemselves) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  const std::u16string names[] = {u"NUL.txt", u"notes ", u"report."};
+  for (const std::u16string& name : names) {
+    const std::wstring path = L"\\\\?\\" + Wide(box.Path(u"in\\" + name));
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot make the name";
+    DWORD written = 0;
+    ::WriteFile(file, "x", 1, &written, nullptr);
+    ::CloseHandle(file);
+  }
+  ASSERT_EQ(box.NamesAt(u"in").size(), 3u);
+  for (const SortMethod kind : {SortMethod::Copy, SortMethod::Move}) {
+    const auto results = PerformFileOperation(fs, {kind, box.Path(u"in\\*"), box.Path(u"out\\"), true});
+    ASSERT_EQ(results.size(), 3u);
+  }
+  EXPECT_EQ(box.NamesAt(u"in"), std::vector<std::u16string>{});
+  EXPECT_EQ(box.NamesAt(u"out"), (std::vector<std::u16string>{u"NUL (2).txt", u"NUL.txt", u"notes ", u"notes  (2)",
+                                                                u"report (2).", u"report."}));
+}
+
 // A folder the platform will not flush must not read as flushed: under
 // Wine, /proc answers ERROR_INVALID_PARAMETER, as some shares do.
 TEST_F(Win32FileSystemTest, AFolderThatCannotBeFlushedSaysSo) {

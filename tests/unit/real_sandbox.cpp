@@ -30,13 +30,15 @@ RealSandbox::RealSandbox() : fs_(MakePlatformFileSystem()) {
   if (root_.empty()) throw std::runtime_error("no temporary folder for the test");
 }
 
-// Through the backend: it takes paths past 260 characters, and read-only
-// files, which Windows will not remove, get their attribute cleared first.
+// Through the backend: it takes paths past 260 characters and names Win32's
+// path rules would alter ("report."), and read-only files, which Windows will
+// not remove, get their attribute cleared first.
 void RealSandbox::Clear(const std::u16string& folder) {
   std::vector<FileInfo> entries;
   fs_->ListFolder(folder, entries);
+  const std::u16string base = fs_->FolderForNames(folder);
   for (const FileInfo& entry : entries) {
-    const std::u16string path = JoinPath(folder, entry.name);
+    const std::u16string path = JoinPath(base, entry.name);
     fs_->SetAttributes(path, FileAttributes{});
     if (entry.isFolder && !entry.isLink) {
       Clear(path);
