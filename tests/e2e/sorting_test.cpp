@@ -146,6 +146,49 @@ TEST_F(SortingTest, HiddenAndSystemFilesStayUnderAWildcard) {
   EXPECT_TRUE(Exists(L"in\\Thumbs.db"));
 }
 
+// From Z: (a tmpfs folder under Wine) to C:, so both go through the copy.
+TEST_F(SortingTest, AReadOnlyFileMovedOrCopiedToAnotherVolumeKeepsItsAttributesAndTime) {
+  const std::wstring shm = L"Z:\\dev\\shm\\savrin-e2e-" + std::to_wstring(GetCurrentProcessId());
+  if (!CreateDirectoryW(shm.c_str(), nullptr)) GTEST_SKIP() << "no tmpfs folder on Z:";
+  const std::wstring in = shm + L"\\in";
+  CreateDirectoryW(in.c_str(), nullptr);
+  FILETIME stamp;
+  stamp.dwLowDateTime = 0x12345678;
+  stamp.dwHighDateTime = 0x01D2A3B4;  // a day in 2017
+  for (const wchar_t* name : {L"\\moved.pdf", L"\\copied.txt"}) {
+    const std::wstring path = in + name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "kept", 4, &written, nullptr);
+    SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  ASSERT_NE(Start({{in, folder.Join(L"out"), L"*.pdf", 0x00001},      // move, rename, wildcard
+                   {in, folder.Join(L"out"), L"copied.txt", 0x10000}}),  // copy, rename, plain
+            nullptr);
+  Pass();
+  for (const wchar_t* name : {L"out\\moved.pdf", L"out\\copied.txt"}) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(folder.Join(name).c_str(), GetFileExInfoStandard, &data)) << "missing";
+    EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY, 0u) << "read-only is kept";
+    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, stamp.dwLowDateTime) << "the last-write time is kept";
+    EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, stamp.dwHighDateTime);
+    EXPECT_EQ(Read(name), "kept");
+  }
+  const bool movedAway = GetFileAttributesW((in + L"\\moved.pdf").c_str()) == INVALID_FILE_ATTRIBUTES;
+  const bool copyStays = GetFileAttributesW((in + L"\\copied.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
+  for (const wchar_t* name : {L"\\moved.pdf", L"\\copied.txt"}) {
+    SetFileAttributesW((in + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW((in + name).c_str());
+  }
+  RemoveDirectoryW(in.c_str());
+  RemoveDirectoryW(shm.c_str());
+  EXPECT_TRUE(movedAway);
+  EXPECT_TRUE(copyStays);
+}
+
 TEST_F(SortingTest, MonitoringRunsPassesOnItsOwnAtTheInterval) {
   const std::wstring in = Folder(L"in");
   const std::wstring text = L"[Source]\r\n0=" + in + L"\r\n[Destination]\r\n0=" + folder.Join(L"out") +
