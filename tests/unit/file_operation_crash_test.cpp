@@ -199,9 +199,14 @@ TEST_P(CrashTest, DeathAtAnyStepLosesNothing) {
       return Status::Ok();
     });
     Run(*faults);
-    const FsCallRecord& call = faults->Calls().at(step);
-    const std::string when = std::string("death at step ") + std::to_string(step) + " (" + FsCallName(call.kind) +
-                             " " + EncodeUtf8(call.path) + ")";
+    // A run may make a call or two fewer than the probe did: two files
+    // written within one tick of the file system's clock share a time, and
+    // only then are their contents compared.
+    std::string when = std::string("death at step ") + std::to_string(step);
+    if (step < faults->Calls().size()) {
+      const FsCallRecord& call = faults->Calls()[step];
+      when += std::string(" (") + FsCallName(call.kind) + " " + EncodeUtf8(call.path) + ")";
+    }
     ExpectNothingLost(when);
     ExpectALaterPassFinishes(when);
   }
