@@ -5,9 +5,13 @@ namespace savrin {
 FileOpWorker::FileOpWorker(FileOpHandOver& handOver, Perform perform, Finished finished)
     : handOver_(handOver), perform_(std::move(perform)), finished_(std::move(finished)) {}
 
+// The stop flag is read after the event is cleared, like the request: a
+// Stop between a look at the flag and the clearing would otherwise have its
+// wake-up cleared away, and the loop would wait for ever.
 void FileOpWorker::Run() {
-  while (!stopping_.load(std::memory_order_acquire)) {
+  for (;;) {
     handOver_.FileOpEvent.Reset();
+    if (stopping_.load(std::memory_order_acquire)) return;
     if (FileOpRequest* request = handOver_.PendingRequest.load(std::memory_order_acquire)) {
       perform_(*request);
       handOver_.PendingRequest.store(nullptr, std::memory_order_release);
