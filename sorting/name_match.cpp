@@ -1,5 +1,6 @@
 #include "sorting/name_match.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
