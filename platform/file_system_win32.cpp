@@ -150,6 +150,11 @@ FileAttributes AttributesOf(DWORD attributes) {
   return result;
 }
 
+// Besides our three, the bits SetFileAttributesW takes; they are handed
+// back as they were.
+constexpr DWORD kKeptWhenSetting =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+
 DWORD AttributeBits(const FileAttributes& attributes) {
   DWORD bits = 0;
   if (attributes.readOnly) bits |= FILE_ATTRIBUTE_READONLY;
@@ -188,23 +193,6 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-Status CopyContent(HANDLE from, HANDLE to) {
-  // Left uninitialised: a small file touches a page of it, not a megabyte.
-  constexpr DWORD kBufferSize = 1 << 20;
-  const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(from, buffer.get(), kBufferSize, &got, nullptr)) return LastError();
-    if (got == 0) return Status::Ok();
-    for (DWORD done = 0; done < got;) {
-      DWORD put = 0;
-      if (!::WriteFile(to, buffer.get() + done, got - done, &put, nullptr)) return LastError();
-      if (put == 0) return Status::Error(StatusCode::IoError);
-      done += put;
-    }
-  }
-}
-
 // As many bytes as fit, short only at the end of the file.
 bool ReadFully(HANDLE file, char* buffer, DWORD size, DWORD& got) {
   got = 0;
@@ -227,6 +215,42 @@ Status FileIndexOf(HANDLE file, uint64_t& index) {
   if (status < 0) return Status::Error(StatusCode::IoError, static_cast<int32_t>(status), "no file index");
   index = static_cast<uint64_t>(info.IndexNumber.QuadPart);
   return Status::Ok();
+}
+
+// The copy's own handle, duplicated when the copy routine announces the
+// main stream and kept open after the routine returns: the new file is then
+// never without a writer holding it without sharing (what ProbeInUse looks
+// for), and is flushed through the very handle it was written by.
+struct HeldCopy {
+  FileHandle destination{INVALID_HANDLE_VALUE};
+};
+
+DWORD CALLBACK HoldDestination(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD streamNumber,
+                               DWORD reason, HANDLE, HANDLE destination, LPVOID data) {
+  auto* held = static_cast<HeldCopy*>(data);
+  if (reason == CALLBACK_STREAM_SWITCH && streamNumber == 1 && !held->destination.Valid()) {
+    HANDLE duplicate = INVALID_HANDLE_VALUE;
+    const HANDLE self = ::GetCurrentProcess();
+    if (::DuplicateHandle(self, destination, self, &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      held->destination = FileHandle(duplicate);
+    }
+  }
+  return PROGRESS_CONTINUE;
+}
+
+// A read-only copy refuses a writer's open, so the bit is off while it opens.
+Status HoldWrittenCopy(const std::wstring& target, FileHandle& destination) {
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  const DWORD settable = attributes & (kKeptWhenSetting | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  if (readOnly && !::SetFileAttributesW(target.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL)) {
+    return LastError();
+  }
+  destination = FileHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  const Status status = destination.Valid() ? Status::Ok() : LastError();
+  if (readOnly) ::SetFileAttributesW(target.c_str(), settable | FILE_ATTRIBUTE_READONLY);
+  return status;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -317,43 +341,49 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
+  // The platform's own copy routine does the copying, so that a copy carries
+  // what a copy in Explorer carries: the named streams (among them
+  // Zone.Identifier, the mark of a download that the warnings before opening
+  // it rely on), the attributes, the last-write time, encryption (a file that
+  // cannot stay encrypted where it goes is refused, not decrypted) and the
+  // sparse and compressed state. Wine's file systems have no named streams,
+  // and its copy carries attributes and the last-write time.
   Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
                        uint64_t* newFileId) override {
     // Readers may share, writers may not: a file still being written is
-    // refused with a sharing violation instead of being copied half.
-    const std::wstring sourcePath = ToWin32Path(from);
-    FileHandle source(::CreateFileW(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    // refused with a sharing violation instead of being copied half, and
+    // nobody writes to it while the copy reads it. A folder cannot be opened
+    // like this at all.
+    FileHandle source(::CreateFileW(ToWin32Path(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.Valid()) return LastError();
-    // Read by path, not from the handle: under Wine any information query
-    // on a file handle also asks the volume manager, about a millisecond a
-    // file. While the handle is open nobody can write the file, so the path
-    // reads the same file as it is copied; a folder could not have been
-    // opened without backup semantics.
-    WIN32_FILE_ATTRIBUTE_DATA sourceInfo;
-    if (!::GetFileAttributesExW(sourcePath.c_str(), GetFileExInfoStandard, &sourceInfo)) return LastError();
-    if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FromWin32Error(ERROR_ACCESS_DENIED);
-    // A link's own time is not the time of what was copied through it.
-    if ((sourceInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-        !::GetFileTime(source.Get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime)) {
-      return LastError();
-    }
 
     const std::wstring target = ToWin32Path(to);
-    const DWORD bits = AttributeBits(createWith);
-    FileHandle copy(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  (bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!copy.Valid()) return LastError();
-    Status status;
-    if (newFileId != nullptr) status = FileIndexOf(copy.Get(), *newFileId);
-    if (status.IsOk()) status = CopyContent(source.Get(), copy.Get());
-    if (status.IsOk() && !::SetFileTime(copy.Get(), nullptr, nullptr, &sourceInfo.ftLastWriteTime)) {
+    HeldCopy held;
+    // Without the symlink flag a link is copied as what it leads to.
+    const BOOL copied = ::CopyFileExW(ToWin32Path(from).c_str(), target.c_str(), HoldDestination, &held, nullptr,
+                                      COPY_FILE_FAIL_IF_EXISTS);
+    const DWORD copyError = copied ? ERROR_SUCCESS : ::GetLastError();
+    source = FileHandle(INVALID_HANDLE_VALUE);
+    // Anything there before is someone else's and stays untouched.
+    if (copyError == ERROR_FILE_EXISTS || copyError == ERROR_ALREADY_EXISTS) return FromWin32Error(copyError);
+
+    Status status = copied ? Status::Ok() : FromWin32Error(copyError);
+    if (status.IsOk() && !held.destination.Valid()) {
+      // No stream was announced (Wine 8 calls no progress routine at all):
+      // the copy is opened again to be flushed. Until then another engine's
+      // clean-up could take it for a leftover; this copy then fails and its
+      // source stays.
+      status = HoldWrittenCopy(target, held.destination);
+    }
+    if (status.IsOk() && newFileId != nullptr) status = FileIndexOf(held.destination.Get(), *newFileId);
+    if (status.IsOk()) status = SetAttributes(to, createWith);
+    if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.destination.Get())) {
       status = LastError();
     }
-    if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(copy.Get())) status = LastError();
-    if (!copy.Close() && status.IsOk()) status = LastError();
+    if (held.destination.Valid() && !held.destination.Close() && status.IsOk()) status = LastError();
     if (!status.IsOk()) {
-      if (createWith.readOnly) ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW(target.c_str());
     }
     return status;
@@ -363,11 +393,7 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring native = ToWin32Path(path);
     const DWORD current = ::GetFileAttributesW(native.c_str());
     if (current == INVALID_FILE_ATTRIBUTES) return LastError();
-    // Only these bits may be handed back to SetFileAttributesW; the rest are
-    // kept as they are.
-    const DWORD settable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
-                           FILE_ATTRIBUTE_TEMPORARY;
-    DWORD wanted = (current & settable) | AttributeBits(attributes);
+    DWORD wanted = (current & kKeptWhenSetting) | AttributeBits(attributes);
     if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
     const DWORD ours = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if ((current & ours) == (wanted & ours)) return Status::Ok();

@@ -141,5 +141,29 @@ TEST_F(Win32FileSystemTest, ATemporaryBeingWrittenIsInUse) {
   EXPECT_TRUE(fs.ProbeInUse(box.Path(u"a.txt")).IsOk());
 }
 
+// The platform's copy carries the attributes it keeps; only our three are
+// set as asked, and the source is left as it was.
+TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
+  box.WriteAt(u"a.txt", "a");
+  const std::wstring source = Wide(box.Path(u"a.txt"));
+  const DWORD marked = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  ASSERT_TRUE(::SetFileAttributesW(source.c_str(), marked));
+  if ((::GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) == 0) {
+    GTEST_SKIP() << "this file system keeps no indexing attribute";
+  }
+  FileAttributes hidden;
+  hidden.hidden = true;
+  uint64_t made = 0;
+  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), hidden, &made).IsOk());
+  const DWORD copy = ::GetFileAttributesW(Wide(box.Path(u"copy.txt")).c_str());
+  EXPECT_EQ(copy & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED),
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+  EXPECT_EQ(::GetFileAttributesW(source.c_str()) & marked, marked);
+  FileInfo identity;
+  ASSERT_TRUE(fs.GetIdentity(box.Path(u"copy.txt"), identity).IsOk());
+  EXPECT_EQ(identity.fileId, made);
+  box.SetAttributesAt(u"a.txt", FileAttributes{});
+}
+
 }  // namespace
 }  // namespace savrin
