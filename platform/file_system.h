@@ -68,6 +68,13 @@ class FileSystem {
   // GetInfo with volumeId and fileId filled in wherever the platform knows
   // them; a backend whose GetInfo leaves them out for speed reads them here.
   virtual Status GetIdentity(const std::u16string& path, FileInfo& info) { return GetInfo(path, info); }
+  // The path of what `path` names as the disk has it, every link, junction
+  // and drive alias on the way resolved, in a form ComparablePath can set
+  // beside others of this backend's. NotFound when nothing is there.
+  virtual Status ResolvedPath(const std::u16string& path, std::u16string& resolved) {
+    resolved = path;
+    return Status::Ok();
+  }
   // One folder, whose parent must exist. Exists when anything has that name.
   virtual Status CreateFolder(const std::u16string& path) = 0;
   // Renames a file or folder, failing with Exists if `to` is taken, checked

@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -262,6 +265,15 @@ class PosixFileSystem final : public FileSystem {
 
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
     return StatAt(AT_FDCWD, ToNative(path).c_str(), SplitAtLastSeparator(TrimTrailingSeparators(path)).name, info);
+  }
+
+  Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(ToNative(path).c_str(), nullptr), &std::free);
+    if (real == nullptr) return LastError();
+    std::optional<std::u16string> text = DecodeUtf8(real.get());
+    if (!text) return FromErrno(EILSEQ);
+    resolved = std::move(*text);
+    return Status::Ok();
   }
 
   Status CreateFolder(const std::u16string& path) override {

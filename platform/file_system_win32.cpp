@@ -322,6 +322,28 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
+  // The final path has every link, junction and subst drive resolved (Wine
+  // resolves Linux symlinks here too), and comes in the \\?\ form.
+  Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override {
+    FileHandle handle(::CreateFileW(ToWin32Path(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid()) return LastError();
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = ::GetFinalPathNameByHandleW(handle.Get(), text.data(), static_cast<DWORD>(text.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      if (length == 0) return LastError();
+      if (length < text.size()) {
+        text.resize(length);
+        break;
+      }
+      text.resize(length + 1);
+    }
+    resolved.assign(text.begin(), text.end());
+    return Status::Ok();
+  }
+
   Status CreateFolder(const std::u16string& path) override {
     if (!::CreateDirectoryW(ToWin32Path(path).c_str(), nullptr)) return LastError();
     return Status::Ok();

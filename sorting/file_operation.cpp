@@ -118,6 +118,39 @@ class OperationRun {
     return first.fileId != 0 && first.volumeId == second.volumeId && first.fileId == second.fileId;
   }
 
+  // A folder copied into itself would hold a copy of itself on every pass.
+  // The text says so for most spellings; a link, a junction or a drive
+  // alias on the way shows only in the paths the disk resolves.
+  bool TargetIsSameOrInside(const std::u16string& folder) {
+    if (IsSameOrInside(targetFolder_, folder)) return true;
+    std::u16string resolved;
+    if (!fs_.ResolvedPath(folder, resolved).IsOk()) return false;
+    if (!targetResolved_) {
+      targetResolved_ = true;
+      resolvedTarget_ = ResolveAsFarAsItExists(targetFolder_);
+    }
+    return IsSameOrInside(resolvedTarget_, resolved);
+  }
+
+  // The target folder need not exist yet: its nearest existing ancestor is
+  // resolved and the rest appended.
+  std::u16string ResolveAsFarAsItExists(const std::u16string& path) {
+    std::vector<std::u16string> missing;
+    std::u16string existing(TrimTrailingSeparators(path));
+    for (;;) {
+      std::u16string resolved;
+      const Status status = fs_.ResolvedPath(existing, resolved);
+      if (status.IsOk()) {
+        for (auto name = missing.rbegin(); name != missing.rend(); ++name) resolved = JoinPath(resolved, *name);
+        return resolved;
+      }
+      const PathSplit split = SplitAtLastSeparator(existing);
+      if (status.code != StatusCode::NotFound || split.name.empty() || split.folder.empty()) return path;
+      missing.push_back(split.name);
+      existing = std::u16string(TrimTrailingSeparators(split.folder));
+    }
+  }
+
   ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName) {
     ItemResult result;
     result.source = JoinPath(sourceFolder_, entry.name);
@@ -127,7 +160,7 @@ class OperationRun {
       result.outcome = ItemOutcome::SameItem;
       return result;
     }
-    if (entry.isFolder && IsSameOrInside(targetFolder_, result.source)) {
+    if (entry.isFolder && TargetIsSameOrInside(result.source)) {
       result.outcome = ItemOutcome::Blocked;
       return result;
     }
@@ -806,6 +839,8 @@ class OperationRun {
   std::u16string sourceFolder_;
   std::u16string targetFolder_;
   bool sameFolder_ = false;
+  bool targetResolved_ = false;
+  std::u16string resolvedTarget_;
   bool prepared_ = false;
   bool flushProbed_ = false;
   bool targetFlushes_ = true;

@@ -126,6 +126,25 @@ TEST_F(PosixFileSystemTest, AFolderWithALinkBackUpItsTreeIsNeitherCopiedNorMoved
   ::unlink(RealSandbox::Native(box.Path(u"in/album/loop")).c_str());
 }
 
+// A destination reached through a link into the folder itself: the folder
+// would otherwise hold one more copy of itself after every pass.
+TEST_F(PosixFileSystemTest, AFolderIsNotCopiedIntoItselfThroughALink) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"in/album");
+  box.MakeFolder(u"in/album/sub");
+  box.WriteAt(u"in/album/1.jpg", "one");
+  ASSERT_EQ(::symlink(RealSandbox::Native(box.Path(u"in/album/sub")).c_str(),
+                      RealSandbox::Native(box.Path(u"out")).c_str()), 0);
+  for (const std::u16string destination : {u"out/", u"out/new/deeper/"}) {
+    const std::vector<ItemResult> results =
+        PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/album"), box.Path(destination), true});
+    ASSERT_EQ(results.size(), 1u) << std::string(destination.begin(), destination.end());
+    EXPECT_EQ(results[0].outcome, ItemOutcome::Blocked);
+    EXPECT_EQ(box.NamesAt(u"in/album/sub"), std::vector<std::u16string>{});
+  }
+  ::unlink(RealSandbox::Native(box.Path(u"out")).c_str());
+}
+
 // A real second file system, where one is mounted: /dev/shm is tmpfs on most
 // Linux systems, and the temporary folder often is not.
 TEST_F(PosixFileSystemTest, MoveBetweenFileSystemsCopiesAndRemovesTheSource) {

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Copy rules whose destination leads back into their own source through a
+# Linux symlink (Wine shows it as a plain folder; on Windows a junction or a
+# subst drive does the same): files copied onto themselves, and a folder
+# copied into a folder inside itself. Over three passes neither changes
+# anything. A third rule copies one file on every pass, which shows the
+# passes did run.
+#   tests/e2e/links.sh path/to/Savrin.exe
+set -euo pipefail
+exe="$(realpath "$1")"
+tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)"
+if [ -z "${DISPLAY:-}" ]; then exec "$tools/with-display.sh" "$0" "$@"; fi
+
+work="$(mktemp -d /tmp/savrin-links.XXXXXX)"
+export SAVRIN_WINEPREFIX="$tools/../build/wineprefix"
+cleanup() {
+  WINEPREFIX="$SAVRIN_WINEPREFIX" wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+windows() { printf 'Z:%s' "${1//\//\\}"; }
+mkdir -p "$work/app" "$work/files/in" "$work/files/in2/album/sub" "$work/files/in3" "$work/files/out3"
+echo "a" > "$work/files/in/a.txt"
+echo "b" > "$work/files/in/b.txt"
+ln -s "$work/files/in" "$work/files/in/link"
+echo "one" > "$work/files/in2/album/1.jpg"
+ln -s "$work/files/in2/album/sub" "$work/files/out2"
+echo "tick" > "$work/files/in3/tick.dat"
+
+settings="[Source]
+0=$(windows "$work/files/in")
+1=$(windows "$work/files/in2")
+2=$(windows "$work/files/in3")
+[Destination]
+0=$(windows "$work/files/in/link")
+1=$(windows "$work/files/out2")
+2=$(windows "$work/files/out3")
+[Pattern]
+0=*.txt
+1=album
+2=tick.dat
+[Condition]
+0=65537
+1=65536
+2=65536
+[Option]
+Status=0
+Time=1
+"
+cp "$exe" "$work/app/Savrin.exe"
+{ printf '\xff\xfe'; printf '%s' "$settings" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } > "$work/app/Savrin.ini"
+"$tools/wine-prefix.sh"
+
+listing() { (cd "$work/files" && find . -path ./out3 -prune -o -printf '%p %y %s\n' | LC_ALL=C sort); }
+before="$(listing)"
+(
+  . "$tools/wine-env.sh"
+  exec wine "$work/app/Savrin.exe" >/dev/null 2>&1
+) &
+passes=0
+for _ in $(seq 120); do
+  passes="$(find "$work/files/out3" -name 'tick*.dat' | wc -l)"
+  [ "$passes" -ge 3 ] && break
+  sleep 0.25
+done
+WINEPREFIX="$SAVRIN_WINEPREFIX" wineserver -k 2>/dev/null || true
+wait || true
+after="$(listing)"
+
+failed=0
+check() { if ! eval "$2"; then echo "FAILED: $1"; failed=$((failed + 1)); fi; }
+check "three passes ran ($passes)" '[ "$passes" -ge 3 ]'
+check "nothing changed in the rules' own folders" '[ "$before" = "$after" ]'
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
+echo "links: $passes passes"
+[ "$failed" -eq 0 ]
