@@ -35,6 +35,34 @@ struct FileInfo {
   // it is as cheap); 0 when unknown.
   uint64_t volumeId = 0;
   uint64_t fileId = 0;
+  // The change time, which also moves when only the file's metadata
+  // changes, in the platform's ticks; 0 where the platform or the call
+  // gives none.
+  int64_t changed = 0;
+};
+
+// What tells one state of one file from another: a later look that finds
+// the same stamp finds the file as it was. A part that is 0 on either side
+// is not known there and is not compared.
+struct FileStamp {
+  uint64_t size = 0;
+  int64_t modified = 0;
+  uint64_t fileId = 0;
+  int64_t changed = 0;
+
+  static FileStamp Of(const FileInfo& info) { return {info.size, info.modified, info.fileId, info.changed}; }
+  bool Matches(const FileStamp& now) const {
+    return size == now.size && modified == now.modified && (fileId == 0 || now.fileId == 0 || fileId == now.fileId) &&
+           (changed == 0 || now.changed == 0 || changed == now.changed);
+  }
+};
+
+// What CopyToNewFile saw: the new file's id on its volume, as GetIdentity
+// reports it, and the source's stamp as it was read, where the backend can
+// tell them without extra cost (0 otherwise).
+struct CopyReport {
+  uint64_t copyId = 0;
+  FileStamp source;
 };
 
 // Everything the file-operation engine does to the disk goes through this
@@ -88,13 +116,20 @@ class FileSystem {
   // may write to `from`, gives it the modification time of `from`, and
   // flushes it to the disk before it returns. While it writes, the new file
   // is held so that ProbeInUse on it reports SharingViolation to anyone
-  // else. `newFileId`, when given, receives the new file's id on its volume,
-  // as GetIdentity reports it. On failure `to` is removed again as far as
-  // possible.
+  // else. `report`, when given, receives what the copy saw. On failure `to`
+  // is removed again as far as possible.
   virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                               const FileAttributes& createWith, uint64_t* newFileId) = 0;
+                               const FileAttributes& createWith, CopyReport* report) = 0;
   virtual Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) = 0;
   virtual Status RemoveFile(const std::u16string& path) = 0;
+  // Removes the file at `path`, read-only or not, only while it is still the
+  // file `expected` stamps; `changed` says when it was left for that. Win32
+  // looks and removes through one handle that keeps writers, renamers and
+  // removers out in between. POSIX has no removal through a descriptor: the
+  // look comes just before the removal, and a writer that opens the file in
+  // that moment writes to a file no folder holds any more. This default is
+  // that sequence, made of the calls above.
+  virtual Status RemoveFileIfUnchanged(const std::u16string& path, const FileStamp& expected, bool& changed);
   // NotEmpty while the folder holds anything.
   virtual Status RemoveEmptyFolder(const std::u16string& path) = 0;
   // Makes the entries of a folder durable (names made, renamed in or out,

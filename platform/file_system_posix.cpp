@@ -133,6 +133,7 @@ FileInfo InfoFromStat(const struct stat& st, std::u16string name, bool isLink) {
   info.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   info.volumeId = static_cast<uint64_t>(st.st_dev);
   info.fileId = static_cast<uint64_t>(st.st_ino);
+  info.changed = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   info.name = std::move(name);
   return info;
 }
@@ -299,7 +300,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
-                       uint64_t* newFileId) override {
+                       CopyReport* report) override {
     Fd source(::open(ToNative(from).c_str(), O_RDONLY | O_CLOEXEC));
     if (!source.Valid()) return LastError();
     struct stat st {};
@@ -316,7 +317,10 @@ class PosixFileSystem final : public FileSystem {
     Status status;
     struct stat made {};
     if (::fstat(copy.Get(), &made) != 0) status = LastError();
-    if (status.IsOk() && newFileId != nullptr) *newFileId = static_cast<uint64_t>(made.st_ino);
+    if (status.IsOk() && report != nullptr) {
+      report->copyId = static_cast<uint64_t>(made.st_ino);
+      report->source = FileStamp::Of(InfoFromStat(st, {}, false));
+    }
     if (status.IsOk()) status = CopyContent(source.Get(), copy.Get(), flushing_);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (status.IsOk() && ::futimens(copy.Get(), times) != 0) status = LastError();

@@ -253,6 +253,56 @@ Status HoldWrittenCopy(const std::wstring& target, FileHandle& destination) {
   return status;
 }
 
+// Size, times and id through the handle, without the volume's serial number
+// (see FileIndexOf).
+Status StampOf(HANDLE file, FileStamp& stamp) {
+  FILE_BASIC_INFO basic{};
+  FILE_STANDARD_INFO standard{};
+  if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+      !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard)) {
+    return LastError();
+  }
+  stamp.size = standard.Directory ? 0 : static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+  stamp.modified = basic.LastWriteTime.QuadPart;
+  stamp.changed = basic.ChangeTime.QuadPart;
+  return FileIndexOf(file, stamp.fileId);
+}
+
+// The handle's path with every link on the way resolved, in the \\?\ form.
+Status FinalPathOf(HANDLE handle, std::wstring& path) {
+  path.assign(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return LastError();
+    if (length < path.size()) {
+      path.resize(length);
+      return Status::Ok();
+    }
+    path.resize(length + 1);
+  }
+}
+
+// Wine shows a Linux symlink to a file as the file itself, and a removal
+// through it (DeleteFileW too) removes the file it leads to. Such a file's
+// final path is not its folder's final path and its own name. On Windows a
+// link is seen and opened as itself, and the two always agree.
+bool ReachedThroughAHiddenLink(HANDLE file, const std::wstring& path) {
+  std::wstring own;
+  if (!FinalPathOf(file, own).IsOk()) return false;
+  const size_t separator = path.find_last_of(L'\\');
+  if (separator == std::wstring::npos) return false;
+  FileHandle folder(::CreateFileW(path.substr(0, separator + 1).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  std::wstring expected;
+  if (!folder.Valid() || !FinalPathOf(folder.Get(), expected).IsOk()) return false;
+  if (expected.empty() || expected.back() != L'\\') expected.push_back(L'\\');
+  expected.append(path, separator + 1, std::wstring::npos);
+  return ::CompareStringOrdinal(own.data(), static_cast<int>(own.size()), expected.data(),
+                                static_cast<int>(expected.size()), TRUE) != CSTR_EQUAL;
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   explicit Win32FileSystem(Flushing flushing) : flushing_(flushing) {}
@@ -329,17 +379,9 @@ class Win32FileSystem final : public FileSystem {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) return LastError();
-    std::wstring text(MAX_PATH, L'\0');
-    for (;;) {
-      const DWORD length = ::GetFinalPathNameByHandleW(handle.Get(), text.data(), static_cast<DWORD>(text.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-      if (length == 0) return LastError();
-      if (length < text.size()) {
-        text.resize(length);
-        break;
-      }
-      text.resize(length + 1);
-    }
+    std::wstring text;
+    const Status status = FinalPathOf(handle.Get(), text);
+    if (!status.IsOk()) return status;
     resolved.assign(text.begin(), text.end());
     return Status::Ok();
   }
@@ -371,7 +413,7 @@ class Win32FileSystem final : public FileSystem {
   // sparse and compressed state. Wine's file systems have no named streams,
   // and its copy carries attributes and the last-write time.
   Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
-                       uint64_t* newFileId) override {
+                       CopyReport* report) override {
     // Readers may share, writers may not: a file still being written is
     // refused with a sharing violation instead of being copied half, and
     // nobody writes to it while the copy reads it. A folder cannot be opened
@@ -379,6 +421,11 @@ class Win32FileSystem final : public FileSystem {
     FileHandle source(::CreateFileW(ToWin32Path(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.Valid()) return LastError();
+    FileStamp sourceStamp;
+    if (report != nullptr) {
+      const Status stamped = StampOf(source.Get(), sourceStamp);
+      if (!stamped.IsOk()) return stamped;
+    }
 
     const std::wstring target = ToWin32Path(to);
     HeldCopy held;
@@ -398,7 +445,10 @@ class Win32FileSystem final : public FileSystem {
       // source stays.
       status = HoldWrittenCopy(target, held.destination);
     }
-    if (status.IsOk() && newFileId != nullptr) status = FileIndexOf(held.destination.Get(), *newFileId);
+    if (status.IsOk() && report != nullptr) {
+      report->source = sourceStamp;
+      status = FileIndexOf(held.destination.Get(), report->copyId);
+    }
     if (status.IsOk()) status = SetAttributes(to, createWith);
     if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.destination.Get())) {
       status = LastError();
@@ -409,6 +459,64 @@ class Win32FileSystem final : public FileSystem {
       ::DeleteFileW(target.c_str());
     }
     return status;
+  }
+
+  // Opened without sharing write or delete, the file can be neither written,
+  // renamed nor removed by anyone else between the look and the removal,
+  // and a writer that has it open keeps it from being opened at all. The
+  // removal is the handle's delete disposition, done as it closes. A link
+  // is looked at through what it leads to, as the copy read it, and the
+  // link itself is what goes.
+  Status RemoveFileIfUnchanged(const std::u16string& path, const FileStamp& expected, bool& changed) override {
+    changed = false;
+    const std::wstring native = ToWin32Path(path);
+    FileHandle file(::CreateFileW(native.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid()) return LastError();
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof tag)) return LastError();
+    const bool link = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                      (tag.ReparseTag == IO_REPARSE_TAG_SYMLINK || tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
+    FileHandle target(INVALID_HANDLE_VALUE);
+    if (link) {
+      target = FileHandle(::CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      if (!target.Valid()) return LastError();
+    }
+    FileStamp now;
+    const Status stamped = StampOf(link ? target.Get() : file.Get(), now);
+    if (!stamped.IsOk()) return stamped;
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !expected.Matches(now)) {
+      changed = true;
+      return Status::Ok();
+    }
+    if (!link && ReachedThroughAHiddenLink(file.Get(), native)) {
+      return Status::Error(StatusCode::Unsupported, 0, "a link that shows as the file it leads to");
+    }
+    // The disposition refuses a read-only file; the bit comes back if the
+    // removal does not happen.
+    const bool readOnly = (tag.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    const DWORD settable =
+        tag.FileAttributes & (kKeptWhenSetting | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+    FILE_BASIC_INFO basic{};  // times of 0 are left as they are
+    if (readOnly) {
+      basic.FileAttributes = settable & ~DWORD{FILE_ATTRIBUTE_READONLY};
+      if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+      if (!::SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic)) return LastError();
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (!::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition)) {
+      const Status status = LastError();
+      if (readOnly) {
+        basic.FileAttributes = settable;
+        ::SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic);
+      }
+      return status;
+    }
+    if (!file.Close()) return LastError();
+    return Status::Ok();
   }
 
   Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override {

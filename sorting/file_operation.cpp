@@ -32,6 +32,15 @@ ItemOutcome OutcomeOf(const Status& status) {
   return status.code == StatusCode::SharingViolation ? ItemOutcome::InUse : ItemOutcome::Failed;
 }
 
+// The source as the copy read it: the look before the copy, with what the
+// copy itself could tell besides.
+FileStamp StampOfCopied(const FileInfo& before, const CopyReport& report) {
+  FileStamp stamp = FileStamp::Of(before);
+  if (report.source.fileId != 0) stamp.fileId = report.source.fileId;
+  if (report.source.changed != 0) stamp.changed = report.source.changed;
+  return stamp;
+}
+
 FileAttributes HiddenOnly() {
   FileAttributes attributes;
   attributes.hidden = true;
@@ -47,6 +56,7 @@ struct Placement {
 struct CopiedFile {
   std::u16string relative;  // below the copied folder
   FileInfo before;          // the source as it was copied
+  FileStamp stamp;          // the same, as the source's removal checks it
 };
 
 // What a folder copy took from the source, so that a move removes exactly
@@ -343,17 +353,11 @@ class OperationRun {
     return status.code == StatusCode::NotFound ? Status::Ok() : status;
   }
 
-  // A read-only source is removed as the shell's move removes it.
-  Status RemoveSourceFile(const std::u16string& path, const FileAttributes& attributes) {
-    if (attributes.readOnly) {
-      FileAttributes writable = attributes;
-      writable.readOnly = false;
-      const Status status = fs_.SetAttributes(path, writable);
-      if (!status.IsOk()) return status;
-    }
-    const Status status = fs_.RemoveFile(path);
-    if (!status.IsOk() && attributes.readOnly) fs_.SetAttributes(path, attributes);
-    return status;
+  // The source of a move goes only while it is the file that was copied
+  // (`changed` says when it stays for that); a read-only one goes as the
+  // shell's move removes it.
+  Status RemoveSourceFile(const std::u16string& path, const FileStamp& copied, bool& changed) {
+    return fs_.RemoveFileIfUnchanged(path, copied, changed);
   }
 
   // Removes a folder of our own with all it holds. Walked with a list, not
@@ -383,10 +387,10 @@ class OperationRun {
     return result;
   }
 
-  Status CopyToTemporary(const std::u16string& source, std::u16string& temporary, uint64_t& copyId) {
+  Status CopyToTemporary(const std::u16string& source, std::u16string& temporary, CopyReport& report) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
-      const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly(), &copyId);
+      const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly(), &report);
       // Exists means the name is someone else's: never touch it.
       if (status.code == StatusCode::Exists) continue;
       if (!status.IsOk()) Discard(temporary);
@@ -466,8 +470,9 @@ class OperationRun {
     }
 
     std::u16string temporary;
-    uint64_t copyId = 0;
-    status = CopyToTemporary(source, temporary, copyId);
+    CopyReport report;
+    status = CopyToTemporary(source, temporary, report);
+    const uint64_t copyId = report.copyId;
     if (!status.IsOk()) {
       failed.outcome = OutcomeOf(status);
       failed.status = status;
@@ -514,8 +519,12 @@ class OperationRun {
     if (status.IsOk() && !Unchanged(before, now)) {
       return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
     }
-    if (status.IsOk()) status = RemoveSourceFile(source, before.attributes);
+    bool changed = false;
+    if (status.IsOk()) status = RemoveSourceFile(source, StampOfCopied(before, report), changed);
     if (status.code == StatusCode::NotFound) return placed;
+    if (status.IsOk() && changed) {
+      return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
+    }
     if (!status.IsOk()) return TakeBackFile(std::move(placed), source, copyId, OutcomeOf(status), status);
     return placed;
   }
@@ -564,7 +573,12 @@ class OperationRun {
       placement.outcome = ItemOutcome::SourceChanged;
       return placement;
     }
-    if (status.IsOk()) status = RemoveSourceFile(source, before.attributes);
+    bool changed = false;
+    if (status.IsOk()) status = RemoveSourceFile(source, FileStamp::Of(before), changed);
+    if (status.IsOk() && changed) {
+      placement.outcome = ItemOutcome::SourceChanged;
+      return placement;
+    }
     if (status.IsOk() || status.code == StatusCode::NotFound) {
       placement.outcome = ItemOutcome::FoundInPlace;
       return placement;
@@ -629,7 +643,8 @@ class OperationRun {
         }
         FileInfo before;
         status = fs_.GetInfo(sourcePath, before);
-        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{}, nullptr);
+        CopyReport report;
+        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{}, &report);
         FileInfo copied;
         if (status.IsOk()) status = fs_.GetInfo(copyPath, copied);
         if (status.IsOk() && copied.size != before.size) {
@@ -645,7 +660,7 @@ class OperationRun {
           status = fs_.SetAttributes(copyPath, before.attributes);
         }
         if (!status.IsOk()) return status;
-        copy.files.push_back({relative, before});
+        copy.files.push_back({relative, before, StampOfCopied(before, report)});
       }
     }
     return Status::Ok();
@@ -770,7 +785,7 @@ class OperationRun {
             !fs_.CompareContent(JoinPath(sourceRoot, relative), JoinPath(copyRoot, relative), same).IsOk() || !same) {
           return false;
         }
-        found.files.push_back({relative, entry});
+        found.files.push_back({relative, entry, FileStamp::Of(entry)});
       }
     }
     return true;
@@ -812,7 +827,12 @@ class OperationRun {
         if (failure(Status::Error(StatusCode::IoError, 0, "the copy is gone"), ItemOutcome::Failed)) return placed;
         continue;
       }
-      if (status.IsOk()) status = RemoveSourceFile(path, file.before.attributes);
+      bool changed = false;
+      if (status.IsOk()) status = RemoveSourceFile(path, file.stamp, changed);
+      if (status.IsOk() && changed) {
+        if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
+        continue;
+      }
       if (status.IsOk() || status.code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {

@@ -4,7 +4,11 @@
 # subst drive does the same): files copied onto themselves, and a folder
 # copied into a folder inside itself. Over three passes neither changes
 # anything. A third rule copies one file on every pass, which shows the
-# passes did run.
+# passes did run. A fourth moves a link to a file kept elsewhere on the
+# same other volume: Wine shows the link as that file, and removing the
+# link's name after the copy would remove the file it leads to. (Within one
+# volume Wine's own rename moves the file a Linux link leads to; Windows
+# shows and renames a link as itself.)
 #   tests/e2e/links.sh path/to/Savrin.exe
 set -euo pipefail
 exe="$(realpath "$1")"
@@ -12,10 +16,11 @@ tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)"
 if [ -z "${DISPLAY:-}" ]; then exec "$tools/with-display.sh" "$0" "$@"; fi
 
 work="$(mktemp -d /tmp/savrin-links.XXXXXX)"
+shm="$(mktemp -d /dev/shm/savrin-links.XXXXXX)"
 export SAVRIN_WINEPREFIX="$tools/../build/wineprefix"
 cleanup() {
   WINEPREFIX="$SAVRIN_WINEPREFIX" wineserver -k 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$work" "$shm"
 }
 trap cleanup EXIT
 
@@ -27,23 +32,30 @@ ln -s "$work/files/in" "$work/files/in/link"
 echo "one" > "$work/files/in2/album/1.jpg"
 ln -s "$work/files/in2/album/sub" "$work/files/out2"
 echo "tick" > "$work/files/in3/tick.dat"
+mkdir -p "$shm/in4" "$shm/keep" "$work/out4"
+echo "kept elsewhere" > "$shm/keep/target.txt"
+ln -s "$shm/keep/target.txt" "$shm/in4/linked.txt"
 
 settings="[Source]
 0=$(windows "$work/files/in")
 1=$(windows "$work/files/in2")
 2=$(windows "$work/files/in3")
+3=$(windows "$shm/in4")
 [Destination]
 0=$(windows "$work/files/in/link")
 1=$(windows "$work/files/out2")
 2=$(windows "$work/files/out3")
+3=$(windows "$work/out4")
 [Pattern]
 0=*.txt
 1=album
 2=tick.dat
+3=linked.txt
 [Condition]
 0=65537
 1=65536
 2=65536
+3=0
 [Option]
 Status=0
 Time=1
@@ -72,6 +84,8 @@ failed=0
 check() { if ! eval "$2"; then echo "FAILED: $1"; failed=$((failed + 1)); fi; }
 check "three passes ran ($passes)" '[ "$passes" -ge 3 ]'
 check "nothing changed in the rules' own folders" '[ "$before" = "$after" ]'
+check "the file a moved link leads to is still there" '[ "$(cat "$shm/keep/target.txt" 2>/dev/null)" = "kept elsewhere" ]'
+check "the link is still there" '[ -L "$shm/in4/linked.txt" ]'
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
 echo "links: $passes passes"
 [ "$failed" -eq 0 ]

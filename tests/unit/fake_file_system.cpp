@@ -220,7 +220,7 @@ Status FakeFileSystem::MoveReplace(const std::u16string& from, const std::u16str
 }
 
 Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                     const FileAttributes& createWith, uint64_t* newFileId) {
+                                     const FileAttributes& createWith, CopyReport* report) {
   const Place source = Find(from);
   if (source.node == nullptr) return Error(StatusCode::NotFound);
   if (source.node->isFolder) return Error(StatusCode::AccessDenied);
@@ -235,7 +235,7 @@ Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16s
   node->attributes = createWith;
   node->id = nextId_++;
   node->parent = target.parent;
-  if (newFileId != nullptr) *newFileId = node->id;
+  if (report != nullptr) report->copyId = node->id;
   target.parent->children[FoldCase(target.name)] = std::move(node);
   return Status::Ok();
 }

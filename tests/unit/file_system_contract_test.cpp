@@ -181,15 +181,59 @@ TEST_P(FileSystemContractTest, ContentsCompareByteForByte) {
 
 TEST_P(FileSystemContractTest, ACopyReportsTheIdOfTheFileItMade) {
   box->WriteAt(u"a.txt", "a");
-  uint64_t made = 0;
-  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), {}, &made).IsOk());
+  CopyReport report;
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), {}, &report).IsOk());
   FileInfo copy;
   FileInfo original;
   ASSERT_TRUE(fs().GetIdentity(box->Path(u"copy.txt"), copy).IsOk());
   ASSERT_TRUE(fs().GetIdentity(box->Path(u"a.txt"), original).IsOk());
-  EXPECT_NE(made, 0u);
-  EXPECT_EQ(copy.fileId, made);
-  EXPECT_NE(original.fileId, made);
+  EXPECT_NE(report.copyId, 0u);
+  EXPECT_EQ(copy.fileId, report.copyId);
+  EXPECT_NE(original.fileId, report.copyId);
+  if (report.source.fileId != 0) {
+    EXPECT_EQ(report.source.fileId, original.fileId);
+  }
+}
+
+// The source of a move goes only while it is the file that was copied: not
+// once it was written to, nor once another file took its name, even one of
+// the same size and time.
+TEST_P(FileSystemContractTest, AFileIsRemovedOnlyWhileItIsTheFileThatWasCopied) {
+  box->WriteAt(u"a.txt", "first");
+  box->WriteAt(u"same.txt", "FIRST");
+  FileInfo a;
+  ASSERT_TRUE(fs().GetIdentity(box->Path(u"a.txt"), a).IsOk());
+  const FileStamp copied = FileStamp::Of(a);
+  bool changed = true;
+
+  box->WriteAt(u"a.txt", "first and more");
+  EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"a.txt"), copied, changed).IsOk());
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(box->ReadAt(u"a.txt"), "first and more");
+
+  if (a.fileId != 0) {
+    FileInfo same;
+    ASSERT_TRUE(fs().GetInfo(box->Path(u"same.txt"), same).IsOk());
+    FileStamp sameSizeAndTime = copied;
+    sameSizeAndTime.modified = same.modified;
+    ASSERT_TRUE(fs().MoveReplace(box->Path(u"same.txt"), box->Path(u"a.txt")).IsOk());
+    EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"a.txt"), sameSizeAndTime, changed).IsOk());
+    EXPECT_TRUE(changed) << "another file under the name";
+    EXPECT_EQ(box->ReadAt(u"a.txt"), "FIRST");
+  }
+
+  box->WriteAt(u"b.txt", "b");
+  box->SetAttributesAt(u"b.txt", FileAttributes{true, false, false});
+  FileInfo b;
+  ASSERT_TRUE(fs().GetIdentity(box->Path(u"b.txt"), b).IsOk());
+  EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"b.txt"), FileStamp::Of(b), changed).IsOk());
+  EXPECT_FALSE(changed);
+  EXPECT_FALSE(box->ExistsAt(u"b.txt")) << "read-only goes too";
+  EXPECT_EQ(fs().RemoveFileIfUnchanged(box->Path(u"b.txt"), FileStamp::Of(b), changed).code, StatusCode::NotFound);
+  box->MakeFolder(u"folder");
+  EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"folder"), FileStamp{}, changed).IsOk());
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(box->ExistsAt(u"folder"));
 }
 
 INSTANTIATE_TEST_SUITE_P(, FileSystemContractTest, ::testing::ValuesIn(AllSandboxKinds()),

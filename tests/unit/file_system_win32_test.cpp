@@ -131,6 +131,24 @@ TEST_F(Win32FileSystemTest, AFolderThatCannotBeFlushedSaysSo) {
   EXPECT_TRUE(fs.FlushFolder(box.Root()).IsOk());
 }
 
+// A writer that let others rename and remove the file still keeps it: the
+// look and the removal go through one handle that shares no writing.
+TEST_F(Win32FileSystemTest, AFileHeldByAWriterIsNotRemovedAsUnchanged) {
+  box.WriteAt(u"a.txt", "being written");
+  FileInfo before;
+  ASSERT_TRUE(fs.GetIdentity(box.Path(u"a.txt"), before).IsOk());
+  std::shared_ptr<void> held = box.HoldOpen(box.Path(u"a.txt"));
+  ASSERT_NE(held, nullptr);
+  bool changed = false;
+  EXPECT_EQ(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).code,
+            StatusCode::SharingViolation);
+  held.reset();
+  EXPECT_EQ(box.ReadAt(u"a.txt"), "being written");
+  EXPECT_TRUE(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).IsOk());
+  EXPECT_FALSE(changed);
+  EXPECT_FALSE(box.ExistsAt(u"a.txt"));
+}
+
 // While a copy writes its temporary, another engine's clean-up cannot take it.
 TEST_F(Win32FileSystemTest, ATemporaryBeingWrittenIsInUse) {
   box.WriteAt(u"a.txt", "a");
@@ -153,15 +171,15 @@ TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
   }
   FileAttributes hidden;
   hidden.hidden = true;
-  uint64_t made = 0;
-  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), hidden, &made).IsOk());
+  CopyReport report;
+  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), hidden, &report).IsOk());
   const DWORD copy = ::GetFileAttributesW(Wide(box.Path(u"copy.txt")).c_str());
   EXPECT_EQ(copy & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED),
             static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
   EXPECT_EQ(::GetFileAttributesW(source.c_str()) & marked, marked);
   FileInfo identity;
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"copy.txt"), identity).IsOk());
-  EXPECT_EQ(identity.fileId, made);
+  EXPECT_EQ(identity.fileId, report.copyId);
   box.SetAttributesAt(u"a.txt", FileAttributes{});
 }
 

@@ -379,7 +379,7 @@ Status PowerCutFileSystem::MoveReplace(const std::u16string& from, const std::u1
 }
 
 Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                         const FileAttributes& createWith, uint64_t* newFileId) {
+                                         const FileAttributes& createWith, CopyReport* report) {
   const Place source = Find(from);
   if (source.node == 0) return Error(StatusCode::NotFound);
   const DiskImage::Node original = live_.nodes.at(source.node);
@@ -397,7 +397,7 @@ Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::
   create.made.attributes = createWith;
   create.made.modified = ++live_.clock;
   const uint64_t node = create.node;
-  if (newFileId != nullptr) *newFileId = node;
+  if (report != nullptr) report->copyId = node;
   Record(std::move(create));
   Change write{Change::WriteContent};
   write.node = node;

@@ -92,7 +92,7 @@ class PowerCutFileSystem final : public FileSystem {
   Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override;
   Status MoveReplace(const std::u16string& from, const std::u16string& to) override;
   Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
-                       uint64_t* newFileId) override;
+                       CopyReport* report) override;
   Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override;
   Status RemoveFile(const std::u16string& path) override;
   Status RemoveEmptyFolder(const std::u16string& path) override;
