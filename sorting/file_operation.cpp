@@ -161,7 +161,7 @@ class OperationRun {
     }
   }
 
-  ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName) {
+  ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName, int depth = 0) {
     ItemResult result;
     result.source = JoinPath(sourceFolder_, entry.name);
     result.target = JoinPath(targetFolder_, targetName);
@@ -173,6 +173,17 @@ class OperationRun {
     if (entry.isFolder && TargetIsSameOrInside(result.source)) {
       result.outcome = ItemOutcome::Blocked;
       return result;
+    }
+    if (entry.isFolder && !entry.isLink && !operation_.renameOnCollision) {
+      PrepareTargetFolder();
+      const FileInfo* existing = Existing(targetName);
+      if (existing != nullptr && existing->isFolder && !existing->isLink) {
+        const Placement merged = MergeFolder(result.source, existing->name, depth);
+        result.outcome = merged.outcome;
+        result.status = merged.status;
+        result.target = JoinPath(targetFolder_, existing->name);
+        return result;
+      }
     }
     const bool move = operation_.kind == SortMethod::Move;
     // A rename would carry off a file that is still being written; a copy
@@ -201,6 +212,44 @@ class OperationRun {
     result.status = placement.status;
     if (!placement.name.empty()) result.target = JoinPath(targetFolder_, placement.name);
     return result;
+  }
+
+  // Each entry of the source folder is one item of a run from the folder
+  // into the folder of its name, with all that guarantees for each of them.
+  // Past a depth no real tree reaches, a tree that only a link Wine does not
+  // show can make that deep is left alone.
+  Placement MergeFolder(const std::u16string& source, const std::u16string& targetName, int depth) {
+    constexpr int kMaxMergeDepth = 256;
+    Placement merged;
+    merged.name = targetName;
+    merged.outcome = ItemOutcome::Merged;
+    std::vector<FileInfo> entries;
+    Status status = depth < kMaxMergeDepth ? fs_.ListFolder(source, entries)
+                                           : Status::Error(StatusCode::Unsupported, 0, "too deep");
+    if (!status.IsOk()) {
+      merged.outcome = OutcomeOf(status);
+      merged.status = status;
+      return merged;
+    }
+    OperationRun inner(fs_, operation_);
+    inner.sourceFolder_ = source;
+    inner.targetFolder_ = JoinPath(targetFolder_, targetName);
+    inner.sameFolder_ = SameFolder(inner.sourceFolder_, inner.targetFolder_);
+    for (const FileInfo& entry : entries) {
+      if (IsTemporaryName(entry.name)) continue;
+      const ItemResult result = inner.ProcessItem(entry, entry.name, depth + 1);
+      const bool done = Arrived(result.outcome) || result.outcome == ItemOutcome::Merged ||
+                        result.outcome == ItemOutcome::FoundInPlace;
+      if (!done && merged.outcome == ItemOutcome::Merged) {
+        merged.outcome = result.outcome;
+        merged.status = result.status;
+      }
+    }
+    if (operation_.kind == SortMethod::Move && merged.outcome == ItemOutcome::Merged) {
+      status = fs_.RemoveEmptyFolder(source);
+      if (!status.IsOk() && status.code != StatusCode::NotFound) return KeepSource(std::move(merged), status);
+    }
+    return merged;
   }
 
   // Learns the target folder's names once, and removes what a crash left of

@@ -29,11 +29,12 @@ enum class ItemOutcome {
   Placed,         // arrived under its own name
   Renamed,        // arrived as "name (N).ext"
   Replaced,       // took the place of a file of that name
+  Merged,         // a folder, under Overwrite, went entry by entry into the folder of its name there
   FoundInPlace,   // a move an earlier pass had placed but not finished: its source is removed now
   SameItem,       // source and destination are one and the same: nothing to do
   InUse,          // another process holds it (or a file in it) open; left for a later pass
-  Blocked,        // a folder where a file would go or the other way round, a folder onto an
-                  // existing folder under Overwrite, or a folder into itself
+  Blocked,        // a folder where a file would go or the other way round, a folder onto a
+                  // link under Overwrite, or a folder into itself
   NoFreeName,     // its own name and every "name (N)" up to kMaxNameAttempts were taken
   SourceChanged,  // written to while it was copied; the copy was dropped
   SourceKept,     // arrived, but (part of) the source could not be removed: see below
@@ -55,6 +56,14 @@ inline constexpr unsigned kMaxNameAttempts = 10000;
 // Moves or copies what `operation.source` names into the destination, one
 // item at a time; one item's failure does not stop the next. Nothing is
 // shown to the user; the results are for tests and diagnosis.
+//
+// A folder onto a folder of its name under Overwrite is merged into it, as
+// the shell does without asking: each file replaces the file of its name in
+// one step, a folder goes in whole where its name is free and is merged in
+// turn where a folder has it, and a move removes the emptied source folder
+// last. The folder's outcome is Merged when every entry arrived, and
+// otherwise that of the first entry that did not (the ones that did stay
+// arrived); SourceKept when only the emptied source folder could not go.
 //
 // Which items: a condition with '*' or '?' takes every matching FILE of the
 // source folder, but no folder and no hidden or system file (a desktop.ini or

@@ -139,6 +139,8 @@ const PowerCutScenario kScenarios[] = {
      {{SortMethod::Move, false, u"C:\\in\\report.pdf", u"D:\\out\\"}}},
     {"MoveAFolderBetweenVolumes", &Album, {{SortMethod::Move, true, u"C:\\in\\album", u"D:\\out\\"}}},
     {"CopyAFolder", &Album, {{SortMethod::Copy, true, u"C:\\in\\album", u"C:\\out\\"}}},
+    {"MergeAFolderIntoItsNamesakeOnAnotherVolume", &Album,
+     {{SortMethod::Move, false, u"C:\\in\\album", u"D:\\out\\"}}},
     {"MoveSeveralFilesBetweenVolumes", &SeveralFiles, {kMovePdfToD}},
     {"MoveSeveralFilesWithinAVolume", &SeveralFiles, {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"C:\\out\\"}}},
     {"MoveSeveralFilesOverwriting", &SeveralFiles, {{SortMethod::Move, false, u"C:\\in\\*.pdf", u"C:\\out\\"}}},

@@ -347,15 +347,70 @@ TEST_P(FileOperationTest, OverwriteNeverPutsAFileInAFoldersPlaceOrTheOtherWayRou
   }
 }
 
-TEST_P(FileOperationTest, OverwriteDoesNotMergeAFolderIntoAnExistingOne) {
+// Overwrite merges a folder into the folder of its name, as the shell does
+// without asking: files of the same name are replaced, the rest arrive, a
+// folder inside is merged in turn, and a move takes the emptied source
+// folder away. Within a volume and between volumes alike.
+TEST_P(FileOperationTest, OverwriteMergesAFolderIntoTheFolderOfItsName) {
+  for (const bool otherVolume : {false, true}) {
+    for (const SortMethod kind : {SortMethod::Move, SortMethod::Copy}) {
+      SCOPED_TRACE(std::string(otherVolume ? "between volumes, " : "within a volume, ") +
+                   (kind == SortMethod::Move ? "move" : "copy"));
+      Fresh();
+      box->MakeFolder(u"in\\album");
+      box->WriteAt(u"in\\album\\1.jpg", "new one");
+      box->WriteAt(u"in\\album\\2.jpg", "two");
+      box->WriteAt(u"in\\album\\desktop.ini", "hidden");
+      box->SetAttributesAt(u"in\\album\\desktop.ini", FileAttributes{false, true, false});
+      box->MakeFolder(u"in\\album\\raw");
+      box->WriteAt(u"in\\album\\raw\\1.cr2", "new raw");
+      box->MakeFolder(u"in\\album\\extra");
+      box->WriteAt(u"in\\album\\extra\\e.txt", "extra");
+      box->MakeFolder(u"out\\album");
+      box->WriteAt(u"out\\album\\1.jpg", "old one");
+      box->SetAttributesAt(u"out\\album\\1.jpg", FileAttributes{true, false, false});
+      box->WriteAt(u"out\\album\\kept.jpg", "kept");
+      box->MakeFolder(u"out\\album\\raw");
+      box->WriteAt(u"out\\album\\raw\\1.cr2", "old raw");
+      box->WriteAt(u"out\\album\\raw\\0.cr2", "zero");
+      std::unique_ptr<FaultInjectingFileSystem> other = OtherVolume();
+
+      EXPECT_EQ(Outcomes(Run(kind, u"in\\album", u"out\\", false, otherVolume ? other.get() : nullptr)),
+                std::vector<ItemOutcome>{ItemOutcome::Merged});
+      EXPECT_EQ(box->ReadAt(u"out\\album\\1.jpg"), "new one");
+      EXPECT_EQ(box->ReadAt(u"out\\album\\2.jpg"), "two");
+      EXPECT_EQ(box->ReadAt(u"out\\album\\desktop.ini"), "hidden");
+      EXPECT_EQ(box->ReadAt(u"out\\album\\kept.jpg"), "kept");
+      EXPECT_EQ(box->ReadAt(u"out\\album\\raw\\1.cr2"), "new raw");
+      EXPECT_EQ(box->ReadAt(u"out\\album\\raw\\0.cr2"), "zero");
+      EXPECT_EQ(box->ReadAt(u"out\\album\\extra\\e.txt"), "extra");
+      EXPECT_FALSE(HasTemporary(box->NamesAt(u"out\\album")));
+      EXPECT_FALSE(HasTemporary(box->NamesAt(u"out\\album\\raw")));
+      if (kind == SortMethod::Move) {
+        EXPECT_EQ(box->NamesAt(u"in"), Names{});
+      } else {
+        EXPECT_EQ(box->ReadAt(u"in\\album\\1.jpg"), "new one");
+        EXPECT_EQ(box->ReadAt(u"in\\album\\raw\\1.cr2"), "new raw");
+      }
+    }
+  }
+}
+
+// What cannot go in stays where it was, and so does the folder holding it;
+// everything else of the merge still arrives.
+TEST_P(FileOperationTest, AMergeLeavesWhatCannotGoInWhereItWas) {
   box->MakeFolder(u"in\\album");
-  box->WriteAt(u"in\\album\\1.jpg", "new");
+  box->WriteAt(u"in\\album\\1.jpg", "one");
+  box->WriteAt(u"in\\album\\raw", "a file where a folder is");
   box->MakeFolder(u"out\\album");
-  box->WriteAt(u"out\\album\\1.jpg", "old");
+  box->MakeFolder(u"out\\album\\raw");
+  box->WriteAt(u"out\\album\\raw\\0.cr2", "zero");
   EXPECT_EQ(Outcomes(Run(SortMethod::Move, u"in\\album", u"out\\", false)),
             std::vector<ItemOutcome>{ItemOutcome::Blocked});
-  EXPECT_EQ(box->ReadAt(u"in\\album\\1.jpg"), "new");
-  EXPECT_EQ(box->ReadAt(u"out\\album\\1.jpg"), "old");
+  EXPECT_EQ(box->ReadAt(u"out\\album\\1.jpg"), "one");
+  EXPECT_FALSE(box->ExistsAt(u"in\\album\\1.jpg"));
+  EXPECT_EQ(box->ReadAt(u"in\\album\\raw"), "a file where a folder is");
+  EXPECT_EQ(box->ReadAt(u"out\\album\\raw\\0.cr2"), "zero");
 }
 
 // --- source and destination the same ------------------------------------

@@ -12,6 +12,7 @@ inline const char* OutcomeName(ItemOutcome outcome) {
     case ItemOutcome::Placed: return "Placed";
     case ItemOutcome::Renamed: return "Renamed";
     case ItemOutcome::Replaced: return "Replaced";
+    case ItemOutcome::Merged: return "Merged";
     case ItemOutcome::FoundInPlace: return "FoundInPlace";
     case ItemOutcome::SameItem: return "SameItem";
     case ItemOutcome::InUse: return "InUse";
