@@ -121,6 +121,11 @@ class FileSystem {
   virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
                                const FileAttributes& createWith, CopyReport* report) = 0;
   virtual Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) = 0;
+  // Gives the file or folder `to` the times of `from`: what a move keeps
+  // when it has to copy (the creation and last-write times on Win32, the
+  // access and modification times on POSIX). A backend that keeps no times
+  // of its own does nothing.
+  virtual Status CopyTimes(const std::u16string& /*from*/, const std::u16string& /*to*/) { return Status::Ok(); }
   virtual Status RemoveFile(const std::u16string& path) = 0;
   // Removes the file at `path`, read-only or not, only while it is still the
   // file `expected` stamps; `changed` says when it was left for that. Win32

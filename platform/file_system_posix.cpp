@@ -335,6 +335,14 @@ class PosixFileSystem final : public FileSystem {
     return status;
   }
 
+  Status CopyTimes(const std::u16string& from, const std::u16string& to) override {
+    struct stat st {};
+    if (::stat(ToNative(from).c_str(), &st) != 0) return LastError();
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::utimensat(AT_FDCWD, ToNative(to).c_str(), times, 0) != 0) return LastError();
+    return Status::Ok();
+  }
+
   Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override {
     const std::string native = ToNative(path);
     struct stat st {};

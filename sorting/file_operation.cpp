@@ -539,6 +539,9 @@ class OperationRun {
       failed.outcome = ItemOutcome::SourceChanged;
       return failed;
     }
+    // A moved file is the same file in a new place, and keeps its creation
+    // time as a rename within a volume would; a copy is a new file.
+    if (status.IsOk() && move) fs_.CopyTimes(source, temporary);
     if (status.IsOk()) status = fs_.SetAttributes(temporary, before.attributes);
     if (!status.IsOk()) {
       Discard(temporary);
@@ -663,7 +666,22 @@ class OperationRun {
 
   // Copies the tree below `sourceRoot` into the existing folder `copyRoot`.
   // A link to a folder is not followed: it may lead back up the tree.
-  Status CopyTree(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy) {
+  // `keepTimes` for a move: every file and folder keeps its times, the
+  // folders' set last, once nothing is added to them any more.
+  Status CopyTree(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
+                  bool keepTimes) {
+    const Status status = CopyTreeEntries(sourceRoot, copyRoot, copy, keepTimes);
+    if (status.IsOk() && keepTimes) {
+      for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+        fs_.CopyTimes(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder),
+                      folder->empty() ? copyRoot : JoinPath(copyRoot, *folder));
+      }
+    }
+    return status;
+  }
+
+  Status CopyTreeEntries(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
+                         bool keepTimes) {
     copy.folders.push_back(u"");
     for (size_t next = 0; next < copy.folders.size(); ++next) {
       const std::u16string folder = copy.folders[next];
@@ -705,6 +723,7 @@ class OperationRun {
           copy.sourceChanged = true;
           status = Status::Error(StatusCode::IoError, 0, "changed while it was copied");
         }
+        if (status.IsOk() && keepTimes) fs_.CopyTimes(sourcePath, copyPath);
         if (status.IsOk() && !(before.attributes == FileAttributes{})) {
           status = fs_.SetAttributes(copyPath, before.attributes);
         }
@@ -752,7 +771,7 @@ class OperationRun {
       return failed;
     }
     TreeCopy copy;
-    status = CopyTree(source, temporary, copy);
+    status = CopyTree(source, temporary, copy, move);
     if (status.IsOk()) {
       // A folder's read-only bit only asks Explorer to look for desktop.ini;
       // hidden and system are what a user would miss.

@@ -64,6 +64,10 @@ class FaultInjectingFileSystem final : public FileSystem {
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override;
   Status GetInfo(const std::u16string& path, FileInfo& info) override;
   Status GetIdentity(const std::u16string& path, FileInfo& info) override;
+  // Times only, never failed on purpose.
+  Status CopyTimes(const std::u16string& from, const std::u16string& to) override {
+    return inner_.CopyTimes(from, to);
+  }
   // Read only, never failed on purpose.
   Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override {
     return inner_.ResolvedPath(path, resolved);

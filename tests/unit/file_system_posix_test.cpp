@@ -145,6 +145,33 @@ TEST_F(PosixFileSystemTest, AFolderIsNotCopiedIntoItselfThroughALink) {
   ::unlink(RealSandbox::Native(box.Path(u"out")).c_str());
 }
 
+// A folder moved to another volume is the same folder in a new place: it
+// and everything in it keep their times, as a rename would leave them.
+TEST_F(PosixFileSystemTest, AFolderMovedBetweenVolumesKeepsItsTimes) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.MakeFolder(u"in/album");
+  box.MakeFolder(u"in/album/2017");
+  box.WriteAt(u"in/album/2017/1.jpg", "one");
+  const struct timespec past[2] = {{1500000000, 0}, {1500000000, 123456789}};
+  for (const char16_t* path : {u"in/album/2017/1.jpg", u"in/album/2017", u"in/album"}) {
+    ASSERT_EQ(::utimensat(AT_FDCWD, RealSandbox::Native(box.Path(path)).c_str(), past, 0), 0);
+  }
+  FaultInjectingFileSystem faults(fs);
+  faults.FailWhen(FsCall::MoveNoReplace, [&](const FsCallRecord& call) { return call.path == box.Path(u"in/album"); },
+                  Status::Error(StatusCode::CrossDevice));
+  const std::vector<ItemResult> results =
+      PerformFileOperation(faults, {SortMethod::Move, box.Path(u"in/album"), box.Path(u"out/"), true});
+  ASSERT_EQ(results.size(), 1u);
+  ASSERT_EQ(results[0].outcome, ItemOutcome::Placed);
+  for (const char16_t* path : {u"out/album/2017/1.jpg", u"out/album/2017", u"out/album"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(RealSandbox::Native(box.Path(path)).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000) << std::string(path, path + std::char_traits<char16_t>::length(path));
+    EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+  }
+}
+
 // A real second file system, where one is mounted: /dev/shm is tmpfs on most
 // Linux systems, and the temporary folder often is not.
 TEST_F(PosixFileSystemTest, MoveBetweenFileSystemsCopiesAndRemovesTheSource) {

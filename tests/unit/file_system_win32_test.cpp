@@ -4,6 +4,8 @@
 #include "platform/file_system.h"
 #include "sorting/file_operation.h"
 #include "sorting/folder_path.h"
+#include "sorting/path_compare.h"
+#include "tests/unit/fault_injecting_file_system.h"
 #include "tests/unit/real_sandbox.h"
 
 namespace savrin {
@@ -147,6 +149,62 @@ TEST_F(Win32FileSystemTest, AFileHeldByAWriterIsNotRemovedAsUnchanged) {
   EXPECT_TRUE(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).IsOk());
   EXPECT_FALSE(changed);
   EXPECT_FALSE(box.ExistsAt(u"a.txt"));
+}
+
+// A file or folder moved to another volume is the same one in a new place:
+// it keeps its creation and last-write times, as a rename would leave them.
+// (Wine keeps no creation time of its own on most Linux file systems; there
+// the last-write times alone are checked.)
+TEST_F(Win32FileSystemTest, WhatIsMovedBetweenVolumesKeepsItsTimes) {
+  box.MakeFolder(u"in");
+  box.MakeFolder(u"out");
+  box.MakeFolder(u"in\\album");
+  box.WriteAt(u"in\\album\\1.jpg", "one");
+  box.WriteAt(u"in\\2.jpg", "two");
+  const FILETIME created{0x2A3B4C50u, 0x01D2F000u};
+  const FILETIME written{0x5D6E7F80u, 0x01D30000u};
+  auto setTimes = [&](const char16_t* relative) {
+    HANDLE handle = ::CreateFileW(Wide(box.Path(relative)).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(::SetFileTime(handle, &created, nullptr, &written));
+    ::CloseHandle(handle);
+  };
+  auto timesOf = [&](const char16_t* relative, FILETIME& creation, FILETIME& lastWrite) {
+    HANDLE handle = ::CreateFileW(Wide(box.Path(relative)).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(::GetFileTime(handle, &creation, nullptr, &lastWrite));
+    ::CloseHandle(handle);
+  };
+  setTimes(u"in\\album\\1.jpg");
+  setTimes(u"in\\album");
+  setTimes(u"in\\2.jpg");
+  FILETIME sourceCreation;
+  FILETIME ignored;
+  timesOf(u"in\\2.jpg", sourceCreation, ignored);
+  const bool keepsCreation = ::CompareFileTime(&sourceCreation, &created) == 0;
+
+  FaultInjectingFileSystem faults(fs);
+  const std::u16string in = box.Path(u"in");
+  faults.FailWhen(FsCall::MoveNoReplace, [&](const FsCallRecord& call) { return IsSameOrInside(call.path, in); },
+                  Status::Error(StatusCode::CrossDevice));
+  for (const char16_t* name : {u"in\\album", u"in\\2.jpg"}) {
+    const std::vector<ItemResult> results =
+        PerformFileOperation(faults, {SortMethod::Move, box.Path(name), box.Path(u"out\\"), true});
+    ASSERT_EQ(results.size(), 1u);
+    ASSERT_EQ(results[0].outcome, ItemOutcome::Placed);
+  }
+  for (const char16_t* moved : {u"out\\album\\1.jpg", u"out\\album", u"out\\2.jpg"}) {
+    FILETIME creation;
+    FILETIME lastWrite;
+    timesOf(moved, creation, lastWrite);
+    const std::string name(moved, moved + std::char_traits<char16_t>::length(moved));
+    EXPECT_EQ(::CompareFileTime(&lastWrite, &written), 0) << name;
+    if (keepsCreation) {
+      EXPECT_EQ(::CompareFileTime(&creation, &created), 0) << name;
+    }
+  }
 }
 
 // While a copy writes its temporary, another engine's clean-up cannot take it.
