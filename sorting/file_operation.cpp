@@ -644,6 +644,7 @@ class OperationRun {
   // any work so that a move between volumes is not left half done.
   Status CheckTreeFree(const std::u16string& root) {
     std::vector<std::u16string> folders{root};
+    std::vector<std::u16string> resolved{Resolved(root)};
     for (size_t next = 0; next < folders.size(); ++next) {
       std::vector<FileInfo> entries;
       const Status listed = fs_.ListFolder(folders[next], entries);
@@ -651,10 +652,15 @@ class OperationRun {
       for (const FileInfo& entry : entries) {
         if (IsTemporaryName(entry.name)) continue;
         const std::u16string path = JoinPath(folders[next], entry.name);
-        // A link may lead back up the tree; the copy refuses it anyway.
-        if (entry.isFolder && entry.isLink) return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+        // A link may lead back up the tree, or to what is not the tree's to
+        // give; the copy refuses it anyway.
+        std::u16string here;
+        if (entry.isFolder && (entry.isLink || LeadsElsewhere(resolved[next], path, entry.name, here))) {
+          return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+        }
         if (entry.isFolder) {
           folders.push_back(path);
+          resolved.push_back(std::move(here));
           continue;
         }
         const Status status = fs_.TryOpenExclusive(path);
@@ -662,6 +668,27 @@ class OperationRun {
       }
     }
     return Status::Ok();
+  }
+
+  // The path the disk resolves, or nothing when it cannot say.
+  std::u16string Resolved(const std::u16string& path) {
+    std::u16string resolved;
+    if (!fs_.ResolvedPath(path, resolved).IsOk()) resolved.clear();
+    return resolved;
+  }
+
+  // Wine shows a Linux symlink to a folder as a plain folder, which a tree
+  // copy would follow to wherever it leads. Its resolved path gives it away:
+  // it is not its parent's resolved path and its own name. `resolved`
+  // receives the folder's, for its own entries; with no parent's to go by
+  // nothing is said.
+  bool LeadsElsewhere(const std::u16string& resolvedParent, const std::u16string& path, const std::u16string& name,
+                      std::u16string& resolved) {
+    resolved.clear();
+    if (resolvedParent.empty()) return false;
+    resolved = Resolved(path);
+    if (resolved.empty()) return false;
+    return ComparablePath(resolved) != ComparablePath(JoinPath(resolvedParent, name));
   }
 
   // Copies the tree below `sourceRoot` into the existing folder `copyRoot`.
@@ -683,6 +710,7 @@ class OperationRun {
   Status CopyTreeEntries(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
                          bool keepTimes) {
     copy.folders.push_back(u"");
+    std::vector<std::u16string> resolved{Resolved(sourceRoot)};
     for (size_t next = 0; next < copy.folders.size(); ++next) {
       const std::u16string folder = copy.folders[next];
       const std::u16string from = folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder);
@@ -697,7 +725,10 @@ class OperationRun {
         const std::u16string sourcePath = JoinPath(from, entry.name);
         const std::u16string copyPath = JoinPath(to, entry.name);
         if (entry.isFolder) {
-          if (entry.isLink) return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+          std::u16string here;
+          if (entry.isLink || LeadsElsewhere(resolved[next], sourcePath, entry.name, here)) {
+            return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+          }
           status = fs_.CreateFolder(copyPath);
           if (status.IsOk() && (entry.attributes.hidden || entry.attributes.system)) {
             FileAttributes attributes = entry.attributes;
@@ -706,6 +737,7 @@ class OperationRun {
           }
           if (!status.IsOk()) return status;
           copy.folders.push_back(relative);
+          resolved.push_back(std::move(here));
           continue;
         }
         FileInfo before;

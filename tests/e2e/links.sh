@@ -8,7 +8,9 @@
 # same other volume: Wine shows the link as that file, and removing the
 # link's name after the copy would remove the file it leads to. (Within one
 # volume Wine's own rename moves the file a Linux link leads to; Windows
-# shows and renames a link as itself.)
+# shows and renames a link as itself.) A fifth moves a folder to another
+# volume whose tree holds a link to a folder elsewhere, which Wine shows as
+# a plain folder: the folder stays, and what the link leads to stays too.
 #   tests/e2e/links.sh path/to/Savrin.exe
 set -euo pipefail
 exe="$(realpath "$1")"
@@ -35,27 +37,35 @@ echo "tick" > "$work/files/in3/tick.dat"
 mkdir -p "$shm/in4" "$shm/keep" "$work/out4"
 echo "kept elsewhere" > "$shm/keep/target.txt"
 ln -s "$shm/keep/target.txt" "$shm/in4/linked.txt"
+mkdir -p "$shm/in5/tree" "$shm/keep2" "$work/out5"
+echo "in the tree" > "$shm/in5/tree/t.txt"
+echo "kept too" > "$shm/keep2/k.txt"
+ln -s "$shm/keep2" "$shm/in5/tree/outside"
 
 settings="[Source]
 0=$(windows "$work/files/in")
 1=$(windows "$work/files/in2")
 2=$(windows "$work/files/in3")
 3=$(windows "$shm/in4")
+4=$(windows "$shm/in5")
 [Destination]
 0=$(windows "$work/files/in/link")
 1=$(windows "$work/files/out2")
 2=$(windows "$work/files/out3")
 3=$(windows "$work/out4")
+4=$(windows "$work/out5")
 [Pattern]
 0=*.txt
 1=album
 2=tick.dat
 3=linked.txt
+4=tree
 [Condition]
 0=65537
 1=65536
 2=65536
 3=0
+4=0
 [Option]
 Status=0
 Time=1
@@ -86,6 +96,8 @@ check "three passes ran ($passes)" '[ "$passes" -ge 3 ]'
 check "nothing changed in the rules' own folders" '[ "$before" = "$after" ]'
 check "the file a moved link leads to is still there" '[ "$(cat "$shm/keep/target.txt" 2>/dev/null)" = "kept elsewhere" ]'
 check "the link is still there" '[ -L "$shm/in4/linked.txt" ]'
+check "a folder holding a link to a folder stays" '[ "$(cat "$shm/in5/tree/t.txt" 2>/dev/null)" = "in the tree" ] && [ -z "$(ls -A "$work/out5")" ]'
+check "what the link in it leads to stays" '[ "$(cat "$shm/keep2/k.txt" 2>/dev/null)" = "kept too" ]'
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
 echo "links: $passes passes"
 [ "$failed" -eq 0 ]
