@@ -14,35 +14,15 @@
 #include <optional>
 #include <utility>
 
+#include "platform/fd_posix.h"
 #include "platform/file_system.h"
+#include "platform/path_posix.h"
 #include "platform/path_text.h"
+#include "platform/status_posix.h"
 #include "platform/utf.h"
 
 namespace savrin {
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Fd& operator=(Fd&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-
-  bool Valid() const { return fd_ >= 0; }
-  int Get() const { return fd_; }
-  // close() can report a write that failed late (NFS); a copy must hear of it.
-  int Close() { return ::close(std::exchange(fd_, -1)); }
-
- private:
-  int fd_;
-};
 
 class DirStream {
  public:
@@ -63,65 +43,6 @@ class DirStream {
  private:
   DIR* dir_;
 };
-
-// The one place errno becomes a Status; codes chosen to read as the Win32
-// backend's do for the same situation.
-Status FromErrno(int error) {
-  StatusCode code = StatusCode::IoError;
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      code = StatusCode::NotFound;
-      break;
-    case EEXIST:
-      code = StatusCode::Exists;
-      break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      code = StatusCode::AccessDenied;
-      break;
-    case EBUSY:
-    case ETXTBSY:
-      code = StatusCode::SharingViolation;
-      break;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      code = StatusCode::NoSpace;
-      break;
-    case EXDEV:
-      code = StatusCode::CrossDevice;
-      break;
-    case ENOTEMPTY:
-      code = StatusCode::NotEmpty;
-      break;
-    case ENAMETOOLONG:
-    case EILSEQ:
-    case EINVAL:
-      code = StatusCode::InvalidName;
-      break;
-    case ENOSYS:
-    case EOPNOTSUPP:
-      code = StatusCode::Unsupported;
-      break;
-    default:
-      break;
-  }
-  return Status::Error(code, error, std::strerror(error));
-}
-
-Status LastError() { return FromErrno(errno); }
-
-// Rules hold Windows-style texts; here a '\' is a separator like '/'.
-std::string ToNative(const std::u16string& path) {
-  std::string native = EncodeUtf8(path);
-  for (char& c : native) {
-    if (c == '\\') c = '/';
-  }
-  return native;
-}
 
 FileInfo InfoFromStat(const struct stat& st, std::u16string name, bool isLink) {
   FileInfo info;

@@ -13,128 +13,15 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/handle_win32.h"
 #include "platform/path_text.h"
+#include "platform/path_win32.h"
+#include "platform/status_win32.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
 
 namespace savrin {
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (Valid()) ::CloseHandle(handle_);
-  }
-  FileHandle(FileHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE Get() const { return handle_; }
-  // Closing the handle written through is the last chance to hear that a
-  // write failed (network shares report late).
-  bool Close() { return ::CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE; }
-
- private:
-  HANDLE handle_;
-};
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (Valid()) ::FindClose(handle_);
-  }
-  FindHandle(FindHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  FindHandle& operator=(FindHandle&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-// The one place a Win32 error becomes a Status.
-Status FromWin32Error(DWORD error) {
-  StatusCode code = StatusCode::IoError;
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DIRECTORY:
-      code = StatusCode::NotFound;
-      break;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      code = StatusCode::Exists;
-      break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_CURRENT_DIRECTORY:
-      code = StatusCode::AccessDenied;
-      break;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_USER_MAPPED_FILE:
-      code = StatusCode::SharingViolation;
-      break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      code = StatusCode::NoSpace;
-      break;
-    case ERROR_NOT_SAME_DEVICE:
-      code = StatusCode::CrossDevice;
-      break;
-    case ERROR_DIR_NOT_EMPTY:
-      code = StatusCode::NotEmpty;
-      break;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-      code = StatusCode::InvalidName;
-      break;
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION:
-      code = StatusCode::Unsupported;
-      break;
-    default:
-      break;
-  }
-  return Status::Error(code, static_cast<int32_t>(error));
-}
-
-Status LastError() { return FromWin32Error(::GetLastError()); }
-
-// Paths go to the file API as "\\?\C:\..." or "\\?\UNC\server\share\...":
-// past 260 characters a folder tree still works. That form skips Win32's own
-// clean-up ('/' to '\', "." and "..", trailing dots and spaces), so
-// GetFullPathNameW, which has no length limit, does the clean-up first.
-std::wstring ToWin32Path(const std::u16string& path) {
-  std::wstring text(path.begin(), path.end());
-  if (text.rfind(L"\\\\?\\", 0) == 0) return text;
-  const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return text;
-  std::wstring full(needed, L'\0');
-  const DWORD length = ::GetFullPathNameW(text.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return text;
-  full.resize(length);
-  if (full.rfind(L"\\\\.\\", 0) == 0) return full;
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
 
 int64_t Ticks(const FILETIME& time) {
   return static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);

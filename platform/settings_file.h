@@ -20,8 +20,9 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path);
 // complete file: the bytes go to a new temporary file in the same folder,
 // are flushed to disk, and the temporary file is renamed over the target. On
 // failure the old file is untouched and the temporary file is gone.
-// Windows paths go to the wide API as they are; the POSIX backend takes '\'
-// as '/' and passes UTF-8.
+// Windows paths go to the wide API in the "\\?\" form ToWin32Path makes, so
+// that a folder deeper than 260 characters works; the POSIX backend takes
+// '\' as '/' and passes UTF-8.
 Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
 
 // The temporary file that stands beside `path` while it is replaced:

@@ -4,54 +4,21 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <utility>
 
+#include "platform/fd_posix.h"
+#include "platform/path_posix.h"
 #include "platform/settings_file.h"
-#include "platform/utf.h"
+#include "platform/status_posix.h"
 
 namespace savrin {
 namespace {
-
-std::string NativePath(const std::u16string& path) {
-  std::string native = EncodeUtf8(path);
-  for (char& c : native) {
-    if (c == '\\') c = '/';
-  }
-  return native;
-}
-
-Status ErrnoStatus(int error, const char* what) {
-  StatusCode code = StatusCode::IoError;
-  if (error == ENOENT || error == ENOTDIR) code = StatusCode::NotFound;
-  if (error == EEXIST) code = StatusCode::Exists;
-  if (error == EACCES || error == EPERM || error == EROFS || error == EISDIR) code = StatusCode::AccessDenied;
-  if (error == ENOSPC || error == EDQUOT) code = StatusCode::NoSpace;
-  return Status::Error(code, error, std::string(what) + ": " + std::strerror(error));
-}
-
-// Closes on every path out, so an early return cannot leak the descriptor.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 // O_EXCL: a name that exists already, ours or anyone's, is never opened;
 // the next candidate is tried instead.
 int OpenExclusive(const std::u16string& path, std::string& tempPath) {
   const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   for (uint64_t attempt = 0; attempt < 100; ++attempt) {
-    tempPath = NativePath(TempPathFor(path, (static_cast<uint64_t>(::getpid()) << 40) ^ (now + attempt)));
+    tempPath = ToNative(TempPathFor(path, (static_cast<uint64_t>(::getpid()) << 40) ^ (now + attempt)));
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -63,7 +30,7 @@ Status WriteAll(int fd, std::string_view bytes) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      return ErrnoStatus(errno, "write");
+      return LastError("write");
     }
     bytes.remove_prefix(static_cast<size_t>(written));
   }
@@ -75,9 +42,9 @@ Status WriteAll(int fd, std::string_view bytes) {
 Status SyncFolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Get() < 0) return ErrnoStatus(errno, "open folder");
-  if (::fsync(dir.Get()) != 0 && errno != EINVAL) return ErrnoStatus(errno, "fsync folder");
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir.Valid()) return LastError("open folder");
+  if (::fsync(dir.Get()) != 0 && errno != EINVAL) return LastError("fsync folder");
   return Status::Ok();
 }
 
@@ -87,9 +54,9 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
   if (path.empty()) return std::nullopt;
   // A device or pipe in the file's place is no settings file and might never
   // end; O_NONBLOCK keeps opening a pipe from waiting for a writer.
-  Descriptor file(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  Fd file(::open(ToNative(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
-  if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+  if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
       static_cast<uint64_t>(info.st_size) > kMaxSettingsFileBytes) {
     return std::nullopt;
   }
@@ -107,17 +74,17 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
 
 Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
   if (path.empty()) return Status::Error(StatusCode::NotFound, 0, "no settings path");
-  const std::string target = NativePath(path);
+  const std::string target = ToNative(path);
   std::string tempPath;
-  Descriptor temp(OpenExclusive(path, tempPath));
-  if (temp.Get() < 0) return ErrnoStatus(errno, "create temporary file");
+  Fd temp(OpenExclusive(path, tempPath));
+  if (!temp.Valid()) return LastError("create temporary file");
   // An existing file keeps its permissions: settings made private stay private.
   struct stat old {};
   if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(temp.Get(), old.st_mode & 07777);
   Status status = WriteAll(temp.Get(), bytes);
-  if (status.IsOk() && ::fsync(temp.Get()) != 0) status = ErrnoStatus(errno, "fsync");
-  if (status.IsOk() && ::close(temp.Release()) != 0) status = ErrnoStatus(errno, "close");
-  if (status.IsOk() && ::rename(tempPath.c_str(), target.c_str()) != 0) status = ErrnoStatus(errno, "rename");
+  if (status.IsOk() && ::fsync(temp.Get()) != 0) status = LastError("fsync");
+  if (status.IsOk() && temp.Close() != 0) status = LastError("close");
+  if (status.IsOk() && ::rename(tempPath.c_str(), target.c_str()) != 0) status = LastError("rename");
   if (!status.IsOk()) {
     ::unlink(tempPath.c_str());
     return status;

@@ -8,7 +8,10 @@
 
 #include <algorithm>
 
+#include "platform/handle_win32.h"
+#include "platform/path_win32.h"
 #include "platform/settings_file.h"
+#include "platform/status_win32.h"
 
 namespace savrin {
 namespace {
@@ -17,53 +20,13 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide API takes the core'
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-Status ErrorStatus(DWORD error, const char* what) {
-  StatusCode code = StatusCode::IoError;
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-      code = StatusCode::NotFound;
-      break;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      code = StatusCode::Exists;
-      break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-      code = StatusCode::AccessDenied;
-      break;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      code = StatusCode::SharingViolation;
-      break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      code = StatusCode::NoSpace;
-      break;
-  }
-  return Status::Error(code, static_cast<int32_t>(error), what);
+// The settings file lies beside the program, which may sit deeper than 260
+// characters; the temporary file's name is made from this form, so it needs
+// no conversion of its own.
+std::u16string LongPath(const std::u16string& path) {
+  const std::wstring native = ToWin32Path(path);
+  return std::u16string(native.begin(), native.end());
 }
-
-Status LastErrorStatus(const char* what) { return ErrorStatus(GetLastError(), what); }
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return handle_; }
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    const bool closed = !IsValid() || CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // CREATE_NEW: a name that exists already, ours or anyone's, is never opened;
 // the next candidate is tried instead.
@@ -85,7 +48,7 @@ Status WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastErrorStatus("WriteFile");
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastError("WriteFile");
     if (written == 0) return Status::Error(StatusCode::IoError, 0, "WriteFile wrote nothing");
     bytes.remove_prefix(written);
   }
@@ -101,7 +64,7 @@ Status MoveOver(const std::u16string& from, const std::u16string& to) {
     if (MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Status::Ok();
     const DWORD error = GetLastError();
     if (attempt == 20 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) {
-      return ErrorStatus(error, "MoveFileExW");
+      return FromWin32Error(error, "MoveFileExW");
     }
     Sleep(25);
   }
@@ -114,10 +77,11 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
   // Shares everything, so that reading never locks out another program. A
   // folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS, so it fails
   // here as unreadable.
-  Handle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(ToWin32Path(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
-  if (!file.IsValid() || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size) ||
+  if (!file.Valid() || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size) ||
       static_cast<uint64_t>(size.QuadPart) > kMaxSettingsFileBytes) {
     return std::nullopt;
   }
@@ -134,20 +98,21 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
 
 Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
   if (path.empty()) return Status::Error(StatusCode::NotFound, 0, "no settings path");
+  const std::u16string target = LongPath(path);
   // Windows refuses to rename over a read-only file but Wine does not; asked
   // first, a read-only settings file stays as the user made it on both, and
   // a folder in its place is not retried as if it were a passing lock.
-  const DWORD attributes = GetFileAttributesW(Wide(path));
+  const DWORD attributes = GetFileAttributesW(Wide(target));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
     return Status::Error(StatusCode::AccessDenied, ERROR_ACCESS_DENIED, "settings file is read-only or a folder");
   }
   std::u16string tempPath;
-  Handle temp(CreateExclusive(path, tempPath));
-  if (!temp.IsValid()) return LastErrorStatus("CreateFileW");
+  FileHandle temp(CreateExclusive(target, tempPath));
+  if (!temp.Valid()) return LastError("CreateFileW");
   Status status = WriteAll(temp.Get(), bytes);
-  if (status.IsOk() && !FlushFileBuffers(temp.Get())) status = LastErrorStatus("FlushFileBuffers");
-  if (status.IsOk() && !temp.Close()) status = LastErrorStatus("CloseHandle");
-  if (status.IsOk()) status = MoveOver(tempPath, path);
+  if (status.IsOk() && !FlushFileBuffers(temp.Get())) status = LastError("FlushFileBuffers");
+  if (status.IsOk() && !temp.Close()) status = LastError("CloseHandle");
+  if (status.IsOk()) status = MoveOver(tempPath, target);
   if (!status.IsOk()) {
     temp.Close();
     DeleteFileW(Wide(tempPath));

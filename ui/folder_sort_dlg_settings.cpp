@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "platform/path_win32.h"
 #include "platform/settings_file.h"
 #include "res/resource.h"
 #include "settings/ini_document.h"
@@ -37,7 +38,7 @@ void CFolderSortDlg::LoadSettingsAtStart() {
   const std::optional<std::string> bytes = ReadWholeFile(settingsPath_);
   if (bytes) {
     settingsDocument_ = IniDocument(DecodeSettingsBytes(*bytes, DecodeAnsi));
-  } else if (GetFileAttributesW(ToWide(settingsPath_).c_str()) != INVALID_FILE_ATTRIBUTES) {
+  } else if (GetFileAttributesW(ToWin32Path(settingsPath_).c_str()) != INVALID_FILE_ATTRIBUTES) {
     // There is a file, but it could not be read (locked, too large, a
     // folder): run on the defaults, but never write them over the user's rules.
     settingsWritable_ = false;
