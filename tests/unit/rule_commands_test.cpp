@@ -7,16 +7,26 @@
 namespace savrin {
 namespace {
 
+// The texts the user reads, as they stand.
+const char16_t kConfirmWildcard[] =
+    u"ワイルドカードによって大量のファイルが適用されようとしています。\r\nアイテムに追加してよろしいですか？";
+const char16_t kDuplicateRule[] = u"同じ条件のアイテムが存在します";
+const char16_t kSelectRuleToModify[] = u"変更するアイテムを選択してください";
+const char16_t kSelectRulesToDelete[] = u"削除するアイテムを選択してください";
+const char16_t kConfirmDelete[] = u"アイテムを削除してよろしいですか？";
+
 class FakeWindow : public RuleCommandHost {
  public:
   std::vector<std::string> log;  // "read", "write", "save", "box"
   std::vector<std::u16string> boxes;
+  std::vector<PromptButtons> boxButtons;
   std::deque<PromptAnswer> answers;
   bool altDown = false;
 
   PromptAnswer Prompt(const std::u16string& text, PromptButtons buttons) override {
     log.push_back("box");
     boxes.push_back(text);
+    boxButtons.push_back(buttons);
     if (!answers.empty()) {
       const PromptAnswer answer = answers.front();
       answers.pop_front();
@@ -109,7 +119,8 @@ TEST_F(RuleCommandsTest, AddBuildsTheWordAndRemembersTheConditionByPrefix) {
   ASSERT_EQ(rules.GetCount(), 1);
   EXPECT_EQ(rules.GetWord(0), 65793u);
   EXPECT_EQ(rules.GetText(0, kPatternColumn), u"*.pdf");
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{messages::kConfirmWildcard});
+  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kConfirmWildcard});
+  EXPECT_EQ(window.boxButtons.back(), PromptButtons::OkCancel);
 
   FillForm(u"C:\\in", u"D:\\out", u"report.txt");
   form.MethodIndex = 0;
@@ -139,7 +150,8 @@ TEST_F(RuleCommandsTest, DuplicateTestFoldsOnlyAsciiLettersAndIgnoresTheWord) {
 
   FillForm(u"C:\\In", u"D:\\Out", u"A.TXT");
   commands.OnAddRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{messages::kDuplicateRule});
+  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kDuplicateRule});
+  EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   EXPECT_EQ(rules.GetCount(), 1);
   EXPECT_EQ(window.Saves(), 0);
 
@@ -163,7 +175,8 @@ TEST_F(RuleCommandsTest, RefusedValidationChangesNothingAndSavesNothing) {
 TEST_F(RuleCommandsTest, ModifyChangesOnlyTheFirstSelectedRule) {
   AddRules({u"A", u"B", u"C", u"D", u"E"});
   commands.OnModifyRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{messages::kSelectRuleToModify});
+  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kSelectRuleToModify});
+  EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   EXPECT_EQ(window.Saves(), 0);
 
   Select({2, 4});
@@ -178,7 +191,8 @@ TEST_F(RuleCommandsTest, DeleteRemovesEverySelectedRuleAndSelectsTheFollower) {
   AddRules({u"A", u"B", u"C", u"D", u"E"});
   Select({1, 3});
   commands.OnDeleteRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{messages::kConfirmDelete});
+  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kConfirmDelete});
+  EXPECT_EQ(window.boxButtons.back(), PromptButtons::YesNo);
   EXPECT_EQ(Order(), u"ACE");
   EXPECT_EQ(SelectedRows(), std::vector<int>{1});
   EXPECT_EQ(FocusedRow(), 1);
@@ -198,7 +212,8 @@ TEST_F(RuleCommandsTest, DeleteOfTheLastTwoSelectsTheNewLastRow) {
 TEST_F(RuleCommandsTest, DeleteAnsweredNoOrWithNothingSelectedChangesNothing) {
   AddRules({u"A", u"B"});
   commands.OnDeleteRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{messages::kSelectRulesToDelete});
+  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kSelectRulesToDelete});
+  EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   Select({0});
   window.answers = {PromptAnswer::No};
   commands.OnDeleteRule();
@@ -306,7 +321,8 @@ TEST_F(RuleCommandsTest, ListKeysActLikeTheButtons) {
 TEST_F(RuleCommandsTest, DeleteKeyWithNothingSelectedAsksForASelection) {
   AddRules({u"A"});
   commands.RuleListKeyDown(kKeyDelete);
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{messages::kSelectRulesToDelete});
+  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kSelectRulesToDelete});
+  EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   window.log.clear();
   commands.RuleListKeyDown('A');
   EXPECT_TRUE(window.log.empty()) << "no selection, nothing to load or save";
@@ -318,8 +334,11 @@ TEST_F(RuleCommandsTest, LoadingARuleReadsThreeBitsOfEachField) {
   rules.SetState(row, kSelected, kSelected);
   EXPECT_EQ(form.MethodIndex, 1);
   EXPECT_EQ(form.CollisionIndex, 2);
+  window.log.clear();
+  form.SourceText = u"typed since";
   commands.RuleChanged(-1);
-  EXPECT_EQ(window.log.back(), "write") << "a notice for all rows is ignored";
+  EXPECT_TRUE(window.log.empty()) << "a notice for all rows is ignored";
+  EXPECT_EQ(form.SourceText, u"typed since");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -159,33 +161,74 @@ TEST(TrayIcons, NewShellIconsByVersion) {
   for (const Case& c : cases) EXPECT_EQ(NewShellIconsFor(c.major, c.minor), c.expected) << c.major << "." << c.minor;
 }
 
-class CountingSink : public TraySink {
+// What the thread did, as the thread did it.
+class ThreadRecord : public TraySink {
  public:
-  std::atomic<int> count{0};
-  void ModifyIcon(int) override { ++count; }
+  explicit ThreadRecord(const std::atomic<uint32_t>& clock) : clock_(clock) {}
+  void ModifyIcon(int) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    modifiedAt_.push_back(clock_.load());
+  }
+  void Slept(uint32_t milliseconds) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sleeps_.push_back(milliseconds);
+  }
+  size_t Modifies() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return modifiedAt_.size();
+  }
+  std::vector<uint32_t> ModifiedAt() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return modifiedAt_;
+  }
+  std::vector<uint32_t> Sleeps() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sleeps_;
+  }
+
+ private:
+  const std::atomic<uint32_t>& clock_;
+  std::mutex mutex_;
+  std::vector<uint32_t> modifiedAt_;
+  std::vector<uint32_t> sleeps_;
 };
 
-TEST(TrayBlinkThread, WakesOnTheSignalAndStops) {
+// The thread looks every tenth of a second while it blinks, so each change
+// of icon comes within 100 ms after the clock's half second; it wakes on the
+// signal and ends on Stop.
+TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
   TrayFlags flags;
   std::atomic<uint32_t> passActive{0};
-  CountingSink sink;
   std::atomic<uint32_t> clock{100};
-  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
-                         [&](uint32_t ms) { clock += ms; std::this_thread::yield(); });
+  ThreadRecord record(clock);
+  TrayBlinkWorker worker(flags, passActive, record, [&] { return clock.load(); },
+                         [&](uint32_t ms) {
+                           record.Slept(ms);
+                           clock += ms;
+                           std::this_thread::yield();
+                         });
   std::thread thread([&] { worker.Run(); });
   // Flag first, signal second, as every writer does. The thread resets the
   // event when it starts, dropping a signal that came before, so keep
-  // signalling until it blinks.
+  // signalling until it blinks, for a while at most.
   flags.HiddenInTray = 1;
   passActive = 1;
-  while (sink.count.load() < 3) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (record.Modifies() < 5 && std::chrono::steady_clock::now() < deadline) {
     flags.TrayIconEvent.Set();
     std::this_thread::yield();
   }
+  // Taken while it still blinks: the status icon's return comes at any look.
+  const std::vector<uint32_t> modifiedAt = record.ModifiedAt();
   passActive = 0;
   worker.Stop();
   thread.join();
-  EXPECT_GE(sink.count.load(), 3);
+
+  ASSERT_GE(modifiedAt.size(), 5u) << "the thread never blinked";
+  for (size_t i = 1; i < modifiedAt.size(); ++i) EXPECT_LT(modifiedAt[i] % 500, 100u) << "modify " << i;
+  const std::vector<uint32_t> sleeps = record.Sleeps();
+  ASSERT_FALSE(sleeps.empty());
+  for (const uint32_t sleep : sleeps) EXPECT_EQ(sleep, 100u);
 }
 
 }  // namespace
