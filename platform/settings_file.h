@@ -25,6 +25,12 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path);
 // '\' as '/' and passes UTF-8.
 Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
 
+// Whether anything (file or folder) has that name.
+bool ExistsOnDisk(const std::u16string& path);
+
+// Renames `from` to `to` in one step, never replacing anything at `to`.
+Status RenameNoReplace(const std::u16string& from, const std::u16string& to);
+
 // The temporary file that stands beside `path` while it is replaced:
 // "<path>.savrin-<16 hex digits>.tmp", recognisable as ours if one is ever
 // left behind by a crash.

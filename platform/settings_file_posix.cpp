@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +71,19 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
     bytes.append(buffer, static_cast<size_t>(got));
     if (bytes.size() > kMaxSettingsFileBytes) return std::nullopt;  // grew while being read
   }
+}
+
+bool ExistsOnDisk(const std::u16string& path) {
+  struct stat st {};
+  return !path.empty() && ::lstat(ToNative(path).c_str(), &st) == 0;
+}
+
+Status RenameNoReplace(const std::u16string& from, const std::u16string& to) {
+  const std::string target = ToNative(to);
+  if (::renameat2(AT_FDCWD, ToNative(from).c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    return LastError("rename");
+  }
+  return Status::Ok();
 }
 
 Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {

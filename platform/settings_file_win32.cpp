@@ -96,6 +96,15 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
   }
 }
 
+bool ExistsOnDisk(const std::u16string& path) {
+  return !path.empty() && GetFileAttributesW(ToWin32Path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Status RenameNoReplace(const std::u16string& from, const std::u16string& to) {
+  if (!MoveFileExW(ToWin32Path(from).c_str(), ToWin32Path(to).c_str(), 0)) return LastError("MoveFileExW");
+  return Status::Ok();
+}
+
 Status ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
   if (path.empty()) return Status::Error(StatusCode::NotFound, 0, "no settings path");
   const std::u16string target = LongPath(path);

@@ -112,7 +112,11 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   // The file as read at start-up, kept so that lines the program does not
   // own survive every save; the program never reads the file again.
   IniDocument settingsDocument_;
+  // False while a settings file that could not be read stands where the
+  // fresh one would go (see ReadSettingsAtStart); each save tries again to
+  // move it aside under settingsAsideStamp_.
   bool settingsWritable_ = true;
+  std::u16string settingsAsideStamp_;
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;
   std::unique_ptr<FileSystem> passFileSystem_ = MakePlatformFileSystem();

@@ -4,7 +4,8 @@
 
 #include <commctrl.h>
 
-#include "platform/path_win32.h"
+#include <cwchar>
+
 #include "platform/settings_file.h"
 #include "res/resource.h"
 #include "settings/ini_document.h"
@@ -12,6 +13,7 @@
 #include "settings/settings_load.h"
 #include "settings/settings_path.h"
 #include "settings/settings_save.h"
+#include "settings/settings_start.h"
 #include "settings/settings_storage.h"
 #include "settings/window_rect.h"
 #include "sorting/interval_text.h"
@@ -31,18 +33,32 @@ std::u16string DecodeAnsi(std::string_view bytes) {
   return FromWide(wide);
 }
 
+const SettingsFileCalls& PlatformSettingsFile() {
+  static const SettingsFileCalls calls{
+      ReadWholeFile, ExistsOnDisk,
+      [](const std::u16string& from, const std::u16string& to) { return RenameNoReplace(from, to).IsOk(); },
+      [](int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }};
+  return calls;
+}
+
+// The local time the program started, for the name of a settings file kept aside.
+std::u16string StartStamp() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  wchar_t text[32];
+  swprintf(text, 32, L"%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+           now.wSecond);
+  return FromWide(text);
+}
+
 }  // namespace
 
 void CFolderSortDlg::LoadSettingsAtStart() {
   settingsPath_ = SettingsPathFor(FromWide(ModuleFilePath()));
-  const std::optional<std::string> bytes = ReadWholeFile(settingsPath_);
-  if (bytes) {
-    settingsDocument_ = IniDocument(DecodeSettingsBytes(*bytes, DecodeAnsi));
-  } else if (GetFileAttributesW(ToWin32Path(settingsPath_).c_str()) != INVALID_FILE_ATTRIBUTES) {
-    // There is a file, but it could not be read (locked, too large, a
-    // folder): run on the defaults, but never write them over the user's rules.
-    settingsWritable_ = false;
-  }
+  settingsAsideStamp_ = StartStamp();
+  const SettingsAtStart read = ReadSettingsAtStart(PlatformSettingsFile(), settingsPath_, settingsAsideStamp_);
+  if (read.bytes) settingsDocument_ = IniDocument(DecodeSettingsBytes(*read.bytes, DecodeAnsi));
+  settingsWritable_ = read.writable;
   const LoadedSettings loaded = LoadSettings(settingsDocument_);
 
   for (const SortRule& rule : loaded.Rules) {
@@ -88,6 +104,10 @@ void CFolderSortDlg::UpdateSettingsDocument() {
 
 void CFolderSortDlg::WriteSettingsFile() {
   // A failed write is not reported: the next change writes everything again.
+  if (!settingsWritable_) {
+    std::u16string keptAside;
+    settingsWritable_ = MoveUnreadableSettingsAside(PlatformSettingsFile(), settingsPath_, settingsAsideStamp_, keptAside);
+  }
   if (settingsWritable_) WriteSettingsDocument(settingsPath_, settingsDocument_);
 }
 

@@ -148,6 +148,50 @@ TEST_F(SettingsTest, ShiftJisFileWrittenByTheAnsiProfileFunctionsLoads) {
   EXPECT_EQ(ListCell(Item(main, 1000), 0, 0), L"C:\\データ\\受信");
 }
 
+// A sync client or a virus scanner holding the settings file as the program
+// starts: held for a moment, the file is read once it is free; held for
+// good, it is kept aside under a name that says what it is and the session
+// saves to a fresh file, so that neither its rules nor the session are lost.
+TEST_F(SettingsTest, ASettingsFileHeldByAnotherProgramLosesNeitherItsRulesNorTheSession) {
+  const std::wstring path = folder.Join(L"Savrin.ini");
+  auto hold = [&](DWORD share) {
+    return CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  WriteSettings(kThreeRules);
+  HANDLE held = hold(0);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  savrin = SavrinProcess::Start(folder);
+  Sleep(700);
+  CloseHandle(held);
+  HWND main = savrin->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(ListRowCount(Item(main, 1000)), 3) << "read once the file was free";
+  CloseAndWait(main);
+  EXPECT_EQ(SavedSettings()->Keys(L"Source").size(), 3u);
+
+  // Readers are kept out for good; a rename is let through.
+  const std::string stored = folder.ReadBytes(L"Savrin.ini");
+  held = hold(FILE_SHARE_DELETE);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(ListRowCount(Item(main, 1000)), 0) << "the defaults, as nothing could be read";
+  SetText(Item(main, 1011), L"*.session");
+  Click(main, 1014);  // the history's add button saves the whole file
+  CloseAndWait(main);
+  CloseHandle(held);
+
+  WIN32_FIND_DATAW found{};
+  HANDLE find = FindFirstFileW(folder.Join(L"Savrin.unreadable-*.ini").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE) << "the unreadable file is kept aside";
+  FindClose(find);
+  EXPECT_EQ(folder.ReadBytes(found.cFileName), stored) << "with the stored rules in it";
+  const auto saved = SavedSettings();
+  ASSERT_TRUE(saved.has_value()) << "the session saved to a fresh file";
+  EXPECT_EQ(saved->Get(L"FilenamePattern", L"0"), L"*.session");
+  EXPECT_TRUE(saved->Keys(L"Source").empty());
+}
+
 TEST_F(SettingsTest, KillingTheProgramWhileItSavesNeverLosesARule) {
   WriteSettings(kThreeRules);
   std::mt19937 random(2026);

@@ -1,0 +1,46 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace savrin {
+
+// The calls the start-up read makes of the settings file, so that a file
+// held by another program can be played in tests.
+struct SettingsFileCalls {
+  std::function<std::optional<std::string>(const std::u16string& path)> read;
+  std::function<bool(const std::u16string& path)> exists;
+  std::function<bool(const std::u16string& from, const std::u16string& to)> renameNoReplace;
+  std::function<void(int milliseconds)> wait;
+};
+
+// A sync client or a virus scanner may hold the settings file for a moment
+// just as the program starts: the read is tried again for this long.
+inline constexpr int kSettingsReadAttempts = 11;
+inline constexpr int kSettingsReadRetryMilliseconds = 200;
+
+struct SettingsAtStart {
+  std::optional<std::string> bytes;  // the stored settings, when they could be read
+  // False while a file is there that could be neither read nor moved out of
+  // the way: writing the defaults over it would lose the stored rules.
+  bool writable = true;
+  std::u16string keptAside;  // where an unreadable file now is, if it was moved
+};
+
+// Reads the settings file, trying again while another program holds it. A
+// file that stays unreadable is moved aside under UnreadableSettingsPath, so
+// that the session saves to a fresh file and the stored rules stay on disk.
+// `stamp` tells one such file from the next ("20261209-183000").
+SettingsAtStart ReadSettingsAtStart(const SettingsFileCalls& calls, const std::u16string& path,
+                                    const std::u16string& stamp);
+
+// Tries again to move an unreadable settings file aside; true once nothing
+// stands in the way of writing a fresh one (also when the file is gone).
+bool MoveUnreadableSettingsAside(const SettingsFileCalls& calls, const std::u16string& path,
+                                 const std::u16string& stamp, std::u16string& keptAside);
+
+// "C:\Tools\Savrin.ini" -> "C:\Tools\Savrin.unreadable-<stamp>.ini", and
+// "-<stamp>-2" and on when that name is taken.
+std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16string& stamp, int attempt);
+
+}  // namespace savrin
