@@ -140,8 +140,9 @@ INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT:
       return OnPaint();
     case WM_QUERYDRAGICON:
-      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(SmallIcon));
-      return TRUE;
+      // One of the few messages a dialog procedure answers with its return
+      // value itself, not through DWLP_MSGRESULT.
+      return reinterpret_cast<INT_PTR>(SmallIcon);
     case WM_CLOSE:
       return OnClose();
     case WM_DESTROY:

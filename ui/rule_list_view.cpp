@@ -100,13 +100,12 @@ bool RuleListView::OnNotify(const NMHDR& header) {
   if ((change.uChanged & LVIF_STATE) == 0) return false;
   const uint32_t mask = (change.uNewState ^ change.uOldState) & kStateMask;
   if (mask == 0) return true;
+  // A notice for all rows at once (index -1, as a select-all gives) names no
+  // rule to load; taken row by row it would leave the form on the last one.
+  if (change.iItem < 0) return true;
   // The user's click or key changed the view; bring the list along, which
   // reports the change to its observer.
-  if (change.iItem >= 0) {
-    list_->SetState(change.iItem, change.uNewState & kStateMask, mask);
-  } else {
-    for (int row = 0; row < list_->GetCount(); ++row) list_->SetState(row, change.uNewState & kStateMask, mask);
-  }
+  list_->SetState(change.iItem, change.uNewState & kStateMask, mask);
   return true;
 }
 
