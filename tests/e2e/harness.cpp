@@ -77,6 +77,64 @@ constexpr size_t kTextChars = 1024;
 
 std::wstring DriverFolder() { return ModuleFolder(); }
 
+SaveCounter::SaveCounter(const TestFolder& folder, const std::wstring& name) : name_(name) {
+  folder_ = CreateFileW(folder.Path().c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  if (folder_ == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot watch the test folder");
+  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(
+      nullptr, 0,
+      [](void* self) -> DWORD {
+        static_cast<SaveCounter*>(self)->Watch();
+        return 0;
+      },
+      this, 0, nullptr);
+  Sleep(100);  // the first read is posted before anything can save
+}
+
+SaveCounter::~SaveCounter() {
+  SetEvent(stop_);
+  WaitForSingleObject(thread_, 5000);
+  CloseHandle(thread_);
+  CloseHandle(stop_);
+  CloseHandle(folder_);
+}
+
+int SaveCounter::Saves() const {
+  Sleep(300);
+  return static_cast<int>(saves_);
+}
+
+void SaveCounter::Watch() {
+  alignas(DWORD) char buffer[16384];
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  for (;;) {
+    ResetEvent(overlapped.hEvent);
+    if (!ReadDirectoryChangesW(folder_, buffer, sizeof buffer, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME, nullptr,
+                               &overlapped, nullptr)) {
+      break;
+    }
+    const HANDLE waits[] = {overlapped.hEvent, stop_};
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+      CancelIo(folder_);
+      break;
+    }
+    DWORD got = 0;
+    if (!GetOverlappedResult(folder_, &overlapped, &got, FALSE)) break;
+    for (DWORD offset = 0; got != 0;) {
+      const auto* notice = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
+      const std::wstring name(notice->FileName, notice->FileNameLength / sizeof(wchar_t));
+      if (notice->Action == FILE_ACTION_RENAMED_NEW_NAME && _wcsicmp(name.c_str(), name_.c_str()) == 0) {
+        InterlockedIncrement(&saves_);
+      }
+      if (notice->NextEntryOffset == 0) break;
+      offset += notice->NextEntryOffset;
+    }
+  }
+  CloseHandle(overlapped.hEvent);
+}
+
 TestFolder::TestFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH, temp);

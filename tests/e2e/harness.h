@@ -31,6 +31,26 @@ class TestFolder {
   std::wstring path_;
 };
 
+// Counts the saves of the settings file as they happen: each save renames a
+// finished file onto the name, which the folder reports as one rename.
+class SaveCounter {
+ public:
+  explicit SaveCounter(const TestFolder& folder, const std::wstring& name = L"Savrin.ini");
+  ~SaveCounter();
+  SaveCounter(const SaveCounter&) = delete;
+  SaveCounter& operator=(const SaveCounter&) = delete;
+  // The saves seen so far; waits a moment for reports still on their way.
+  int Saves() const;
+
+ private:
+  void Watch();
+  HANDLE folder_ = INVALID_HANDLE_VALUE;
+  HANDLE stop_ = nullptr;
+  HANDLE thread_ = nullptr;
+  std::wstring name_;
+  volatile LONG saves_ = 0;
+};
+
 // One running copy of Savrin.exe, started from a copy of the executable in a
 // test folder. A copy still running when this goes away is terminated.
 class SavrinProcess {

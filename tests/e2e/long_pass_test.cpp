@@ -49,6 +49,7 @@ class LongPassTest : public ::testing::Test {
 TEST_F(LongPassTest, CloseDuringAPassWaitsForItAndTheTitleShowsWhy) {
   HWND main = Start(L"Status=1\r\n");
   ASSERT_NE(main, nullptr);
+  SaveCounter saves(folder);
   PostMessageW(main, WM_COMMAND, 32773, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, 1003)); }));
   RequestClose(main);
@@ -66,6 +67,7 @@ TEST_F(LongPassTest, CloseDuringAPassWaitsForItAndTheTitleShowsWhy) {
   EXPECT_TRUE(folder.Exists(L"out\\last.txt")) << "the remaining rule still ran";
   EXPECT_TRUE(folder.Exists(L"copies\\f" + std::to_wstring(kSlowFiles - 1) + L".dat"));
   EXPECT_TRUE(blinked) << "the copy should take more than two seconds; titles seen: " << titles.size();
+  EXPECT_EQ(saves.Saves(), 1) << "a deferred close saves once, as the window goes";
   for (const std::wstring& title : titles) {
     if (title.empty()) continue;  // read while the window was being destroyed
     EXPECT_TRUE(title == L"Savrin" || title == L"Savrin - 処理中 -" || title == L"Savrin - 処理中 - (プログラム終了保留中)");
@@ -75,10 +77,16 @@ TEST_F(LongPassTest, CloseDuringAPassWaitsForItAndTheTitleShowsWhy) {
 TEST_F(LongPassTest, TrayExitDuringAPassLeavesTheButtonsToThePassAndEndsAfterIt) {
   HWND main = Start(L"Status=1\r\n");
   ASSERT_NE(main, nullptr);
+  SaveCounter saves(folder);
   PostMessageW(main, WM_COMMAND, 32773, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, 1003)); }));
   PostMessageW(main, WM_COMMAND, 32777, 0);
+  // Deferred, not taken at once: the title says why the program goes on.
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(main) == L"Savrin - 処理中 - (プログラム終了保留中)"; }));
+  EXPECT_FALSE(savrin->HasExited());
+  EXPECT_FALSE(IsWindowEnabled(Item(main, 1003))) << "the buttons stay the pass's";
   ASSERT_TRUE(savrin->WaitForExit(120000));
+  EXPECT_EQ(saves.Saves(), 1) << "only the window's destruction saves";
   EXPECT_TRUE(folder.Exists(L"out\\last.txt")) << "the remaining rule still ran";
   const auto text = TextOfUtf16File(folder.ReadBytes(L"Savrin.ini"));
   ASSERT_TRUE(text.has_value()) << "the window's destruction saved";
@@ -108,10 +116,13 @@ TEST_F(LongPassTest, EditButtonsAreOffDuringThePassAndTheHistoryButtonsStayOn) {
 TEST_F(LongPassTest, OrganizeNowThenCloseBeforeTheTickEndsWithoutAPass) {
   HWND main = Start(L"Status=1\r\n");
   ASSERT_NE(main, nullptr);
-  // Both land in the queue before the next tick.
+  SaveCounter saves(folder);
+  // Both land in the queue before the next tick: the requested pass counts
+  // as running, so the close is deferred to that tick, which ends the program.
   PostMessageW(main, WM_COMMAND, 32773, 0);
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(savrin->WaitForExit(15000));
+  EXPECT_EQ(saves.Saves(), 1) << "a close taken at once would have saved twice";
   EXPECT_FALSE(folder.Exists(L"copies"));
   EXPECT_TRUE(folder.Exists(L"in\\last.txt"));
 }

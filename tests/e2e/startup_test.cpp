@@ -5,6 +5,12 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
 namespace savrin::e2e {
 namespace {
 
@@ -183,13 +189,33 @@ TEST_F(StartupTest, SecondCopyEndsAtOnceWithoutAnyWindow) {
   auto first = SavrinProcess::Start(folder);
   HWND main = first->WaitForMainWindow();
   ASSERT_NE(main, nullptr);
+  // Another program has the front, as when a user starts the program again
+  // from a shortcut while working elsewhere.
+  HWND elsewhereWindow = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(elsewhereWindow, nullptr);
+  SetForegroundWindow(elsewhereWindow);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == elsewhereWindow; }, 3000));
 
   TestFolder elsewhere;
   auto second = SavrinProcess::Start(elsewhere);
-  ASSERT_TRUE(second->WaitForExit(10000)) << "a second copy must end by itself";
-  EXPECT_TRUE(second->TopLevelWindows().empty());
+  // Watched while it runs, not after: once it has ended it has no windows anyway.
+  std::vector<std::wstring> shown;
+  const ULONGLONG deadline = GetTickCount64() + 10000;
+  while (!second->WaitForExit(0) && GetTickCount64() < deadline) {
+    for (HWND window : second->TopLevelWindows()) {
+      if (IsWindowVisible(window)) shown.push_back(ClassName(window) + L" " + WindowText(window));
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(2);
+  }
+  ASSERT_TRUE(second->WaitForExit(0)) << "a second copy must end by itself";
+  EXPECT_TRUE(shown.empty()) << "the second copy showed a window";
   EXPECT_FALSE(first->HasExited());
   EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_NE(GetForegroundWindow(), main) << "the first copy is left where it was, not brought to the front";
+  DestroyWindow(elsewhereWindow);
 }
 
 TEST_F(StartupTest, AnotherObjectHoldingTheMutexNameGivesCannotCreateMutex) {
@@ -218,8 +244,10 @@ TEST_F(StartupTest, CloseRequestEndsTheProcess) {
   auto savrin = SavrinProcess::Start(folder);
   HWND main = savrin->WaitForMainWindow();
   ASSERT_NE(main, nullptr);
+  SaveCounter saves(folder);
   RequestClose(main);
   EXPECT_TRUE(savrin->WaitForExit(10000));
+  EXPECT_EQ(saves.Saves(), 2) << "an idle close saves, and the window's destruction saves again";
 }
 
 TEST_F(StartupTest, EscapeInTheWindowEndsTheProcess) {
@@ -248,8 +276,28 @@ TEST_F(StartupTest, ScreenshotOfTheMainWindow) {
   Sleep(500);          // let every control paint
   const std::wstring path = DriverFolder() + L"\\main-window.bmp";
   ASSERT_TRUE(SaveScreenshot(main, path));
-  TestFolder check;
-  EXPECT_TRUE(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+
+  // The picture is the window, whole, with what it shows in it: as large as
+  // the window and of many colours, where a blank or misplaced capture has few.
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  ASSERT_GE(bytes.size(), sizeof file + sizeof info);
+  std::memcpy(&file, bytes.data(), sizeof file);
+  std::memcpy(&info, bytes.data() + sizeof file, sizeof info);
+  RECT area{};
+  GetWindowRect(main, &area);
+  EXPECT_EQ(info.biWidth, area.right - area.left);
+  EXPECT_EQ(info.biHeight, area.bottom - area.top);
+  const size_t rowBytes = (static_cast<size_t>(info.biWidth) * 3 + 3) & ~size_t{3};
+  ASSERT_EQ(bytes.size(), file.bfOffBits + rowBytes * static_cast<size_t>(info.biHeight));
+  std::set<uint32_t> colours;
+  for (int y = 0; y < info.biHeight; ++y) {
+    const unsigned char* row = reinterpret_cast<const unsigned char*>(bytes.data()) + file.bfOffBits + rowBytes * y;
+    for (int x = 0; x < info.biWidth; ++x) colours.insert(row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16));
+  }
+  EXPECT_GE(colours.size(), 16u) << "a blank capture";
 }
 
 }  // namespace
