@@ -42,6 +42,17 @@ class LongPassTest : public ::testing::Test {
     return static_cast<int>(data.ftLastWriteTime.dwLowDateTime);
   }
 
+  int CopiesMade() const {
+    int copies = 0;
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW(folder.Join(L"copies\\*.dat").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do ++copies;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return copies;
+  }
+
   TestFolder folder;
   std::unique_ptr<SavrinProcess> savrin;
 };
@@ -125,6 +136,33 @@ TEST_F(LongPassTest, OrganizeNowThenCloseBeforeTheTickEndsWithoutAPass) {
   EXPECT_EQ(saves.Saves(), 1) << "a close taken at once would have saved twice";
   EXPECT_FALSE(folder.Exists(L"copies"));
   EXPECT_TRUE(folder.Exists(L"in\\last.txt"));
+}
+
+// A message box opened from the list during a pass (the Delete key) runs a
+// loop of its own, which dispatches the timer's ticks. Once the operation
+// the pass waits for has ended, such a tick must still start no second
+// pass: the first is only held up, not over.
+TEST_F(LongPassTest, TicksDuringAMessageBoxOpenedInAPassStartNoSecondPass) {
+  HWND main = Start(L"Status=1\r\n");
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, 1003)); }));
+  HWND list = Item(main, 1000);
+  ClickScreenPoint(ListRowCentre(list, 0));
+  FocusControl(list);
+  SendKeyChord({VK_DELETE});
+  HWND box = savrin->WaitForOtherDialog(10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ReadMessageBox(box).text, L"アイテムを削除してよろしいですか？");
+  // The files are copied in the folder's order, not by name: all of them.
+  ASSERT_TRUE(WaitUntil([&] { return CopiesMade() >= kSlowFiles; }, 120000));
+  Sleep(1500);  // fifteen ticks with the operation over and the box still open
+  AnswerMessageBox(box, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return folder.Exists(L"out\\last.txt"); }, 120000));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Item(main, 1003)) != FALSE; }, 120000));
+  Sleep(500);
+  EXPECT_EQ(CopiesMade(), kSlowFiles) << "a second pass copied the files again, renamed";
+  EXPECT_EQ(ListRowCount(list), 2) << "No keeps the rules";
 }
 
 TEST_F(LongPassTest, HiddenWindowsIconBlinksDuringAPassAndTheStatusIconReturns) {
