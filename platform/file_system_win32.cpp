@@ -155,6 +155,14 @@ Status StampOf(HANDLE file, FileStamp& stamp) {
   return FileIndexOf(file, stamp.fileId);
 }
 
+// A handle for reading or writing only attributes and times, which take no
+// part in sharing checks: it opens also what another process holds
+// exclusively, and folders too (backup semantics).
+FileHandle OpenForAttributes(const std::wstring& path, DWORD access) {
+  return FileHandle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 // The handle's path with every link on the way resolved, in the \\?\ form.
 Status FinalPathOf(HANDLE handle, std::wstring& path) {
   path.assign(MAX_PATH, L'\0');
@@ -179,9 +187,7 @@ bool ReachedThroughAHiddenLink(HANDLE file, const std::wstring& path) {
   if (!FinalPathOf(file, own).IsOk()) return false;
   const size_t separator = path.find_last_of(L'\\');
   if (separator == std::wstring::npos) return false;
-  FileHandle folder(::CreateFileW(path.substr(0, separator + 1).c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const FileHandle folder = OpenForAttributes(path.substr(0, separator + 1), FILE_READ_ATTRIBUTES);
   std::wstring expected;
   if (!folder.Valid() || !FinalPathOf(folder.Get(), expected).IsOk()) return false;
   if (expected.empty() || expected.back() != L'\\') expected.push_back(L'\\');
@@ -245,11 +251,7 @@ class Win32FileSystem final : public FileSystem {
   Status GetIdentity(const std::u16string& path, FileInfo& info) override {
     info = FileInfo{};
     info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
-    // Attribute access takes no part in sharing checks, so this opens also
-    // what another process holds exclusively; folders need backup semantics.
-    FileHandle handle(::CreateFileW(ToWin32Path(path).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FileHandle handle = OpenForAttributes(ToWin32Path(path), FILE_READ_ATTRIBUTES);
     BY_HANDLE_FILE_INFORMATION byHandle;
     if (!handle.Valid() || !::GetFileInformationByHandle(handle.Get(), &byHandle)) return LastError();
     SetBasics(info, byHandle.dwFileAttributes, byHandle.nFileSizeHigh, byHandle.nFileSizeLow,
@@ -262,9 +264,7 @@ class Win32FileSystem final : public FileSystem {
   // The final path has every link, junction and subst drive resolved (Wine
   // resolves Linux symlinks here too), and comes in the \\?\ form.
   Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override {
-    FileHandle handle(::CreateFileW(ToWin32Path(path).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FileHandle handle = OpenForAttributes(ToWin32Path(path), FILE_READ_ATTRIBUTES);
     if (!handle.Valid()) return LastError();
     std::wstring text;
     const Status status = FinalPathOf(handle.Get(), text);
@@ -406,18 +406,13 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  // Attribute access takes no part in sharing checks, so this works on a
-  // file another process holds as well.
   Status CopyTimes(const std::u16string& from, const std::u16string& to) override {
-    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    FileHandle source(::CreateFileW(ToWin32Path(from).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FileHandle source = OpenForAttributes(ToWin32Path(from), FILE_READ_ATTRIBUTES);
     if (!source.Valid()) return LastError();
     FILETIME created;
     FILETIME written;
     if (!::GetFileTime(source.Get(), &created, nullptr, &written)) return LastError();
-    FileHandle target(::CreateFileW(ToWin32Path(to).c_str(), FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FileHandle target = OpenForAttributes(ToWin32Path(to), FILE_WRITE_ATTRIBUTES);
     if (!target.Valid() || !::SetFileTime(target.Get(), &created, nullptr, &written)) return LastError();
     return Status::Ok();
   }

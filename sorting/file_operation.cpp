@@ -402,13 +402,6 @@ class OperationRun {
     return status.code == StatusCode::NotFound ? Status::Ok() : status;
   }
 
-  // The source of a move goes only while it is the file that was copied
-  // (`changed` says when it stays for that); a read-only one goes as the
-  // shell's move removes it.
-  Status RemoveSourceFile(const std::u16string& path, const FileStamp& copied, bool& changed) {
-    return fs_.RemoveFileIfUnchanged(path, copied, changed);
-  }
-
   // Removes a folder of our own with all it holds. Walked with a list, not
   // by recursion: a tree as deep as a long path allows would outgrow a
   // thread's stack.
@@ -563,16 +556,12 @@ class OperationRun {
     // the copy in place, removes it.
     status = fs_.FlushFolder(targetFolder_);
     if (!status.IsOk()) return KeepSource(std::move(placed), status);
-    FileInfo now;
-    status = fs_.GetInfo(source, now);
+    // Only while it is still the file that was copied; a read-only one goes
+    // as the shell's move removes it.
+    bool changed = false;
+    status = fs_.RemoveFileIfUnchanged(source, StampOfCopied(before, report), changed);
     // Gone meanwhile (another run moved it, or its owner removed it): the
     // copy is whole and stays.
-    if (status.code == StatusCode::NotFound) return placed;
-    if (status.IsOk() && !Unchanged(before, now)) {
-      return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
-    }
-    bool changed = false;
-    if (status.IsOk()) status = RemoveSourceFile(source, StampOfCopied(before, report), changed);
     if (status.code == StatusCode::NotFound) return placed;
     if (status.IsOk() && changed) {
       return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
@@ -618,15 +607,9 @@ class OperationRun {
   Placement FinishDeliveredFile(const std::u16string& source, const FileInfo& before, const std::u16string& name) {
     Placement placement;
     placement.name = name;
-    FileInfo now;
     Status status = FlushFoundCopy();
-    if (status.IsOk()) status = fs_.GetInfo(source, now);
-    if (status.IsOk() && !Unchanged(before, now)) {
-      placement.outcome = ItemOutcome::SourceChanged;
-      return placement;
-    }
     bool changed = false;
-    if (status.IsOk()) status = RemoveSourceFile(source, FileStamp::Of(before), changed);
+    if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(source, FileStamp::Of(before), changed);
     if (status.IsOk() && changed) {
       placement.outcome = ItemOutcome::SourceChanged;
       return placement;
@@ -928,7 +911,7 @@ class OperationRun {
         continue;
       }
       bool changed = false;
-      if (status.IsOk()) status = RemoveSourceFile(path, file.stamp, changed);
+      if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(path, file.stamp, changed);
       if (status.IsOk() && changed) {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
         continue;
