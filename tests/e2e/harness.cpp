@@ -323,6 +323,17 @@ std::wstring ListCell(HWND list, int row, int column) {
   return text;
 }
 
+std::vector<int> ListSelectedRows(HWND list) {
+  std::vector<int> rows;
+  for (LRESULT row = -1; (row = SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) != -1;) {
+    rows.push_back(static_cast<int>(row));
+  }
+  return rows;
+}
+
+int ProgressPosition(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)); }
+int ProgressHigh(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)); }
+
 ToolTipTool ReadToolTipTool(HWND tip, int index) {
   RemoteBuffer remote(tip, sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t));
   TTTOOLINFOW info{};

@@ -90,6 +90,10 @@ int ListColumnWidth(HWND list, int column);
 std::wstring ListColumnTitle(HWND list, int column);
 int ListRowCount(HWND list);
 std::wstring ListCell(HWND list, int row, int column);
+std::vector<int> ListSelectedRows(HWND list);
+// The progress bar's position and the high end of its range.
+int ProgressPosition(HWND bar);
+int ProgressHigh(HWND bar);
 struct ToolTipTool {
   UINT_PTR id = 0;  // the control window for tools registered by window
   std::wstring text;
@@ -118,6 +122,10 @@ void AnswerMessageBox(HWND box, int buttonId);
 
 // Writes what the screen shows of the window as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::wstring& bmpPath);
+// The pixels of a visible window, as the screen shows them, that are dark
+// (text, check marks), counted in the strip of the given width along its
+// left edge, or over the whole window when the width is 0.
+int DarkPixels(HWND window, int leftStripWidth = 0);
 
 // Polls until the condition holds or the time runs out; returns the last result.
 template <typename Condition>
@@ -140,6 +148,7 @@ namespace savrin::e2e {
 void FocusControl(HWND control);
 void SendKeyChord(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 void ClickScreenPoint(POINT point);
+void MoveMouseTo(POINT point);  // a real move, as the tooltips see it
 POINT ListRowCentre(HWND list, int row);
 
 }  // namespace savrin::e2e

@@ -49,6 +49,16 @@ void ClickScreenPoint(POINT point) {
   Sleep(200);
 }
 
+void MoveMouseTo(POINT point) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof(INPUT));
+  Sleep(50);
+}
+
 POINT ListRowCentre(HWND list, int row) {
   // The row's rectangle, asked for in the program's own memory.
   RECT bounds{};

@@ -1,10 +1,12 @@
 // A pass that takes seconds: the title blinks, the edit buttons are off, an
 // exit waits for the pass, and the tray icon blinks while the window hides.
 #include "tests/e2e/harness.h"
+#include "tests/e2e/savrin_test.h"
 
 #include <shellapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "tests/e2e/fake_taskbar.h"
@@ -15,7 +17,7 @@ namespace {
 
 constexpr int kSlowFiles = 1500;
 
-class LongPassTest : public ::testing::Test {
+class LongPassTest : public SavrinTest {
  protected:
   // Rule 0 copies many small files, each flushed to disk, which takes
   // seconds; rule 1 moves one file, to show that later rules still run.
@@ -35,13 +37,6 @@ class LongPassTest : public ::testing::Test {
     EXPECT_NE(main, nullptr);
     return main;
   }
-  int SaveCount() {
-    // Every save replaces the file: its last-write time moves.
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    GetFileAttributesExW(folder.Join(L"Savrin.ini").c_str(), GetFileExInfoStandard, &data);
-    return static_cast<int>(data.ftLastWriteTime.dwLowDateTime);
-  }
-
   int CopiesMade() const {
     int copies = 0;
     WIN32_FIND_DATAW found{};
@@ -52,9 +47,6 @@ class LongPassTest : public ::testing::Test {
     FindClose(find);
     return copies;
   }
-
-  TestFolder folder;
-  std::unique_ptr<SavrinProcess> savrin;
 };
 
 TEST_F(LongPassTest, CloseDuringAPassWaitsForItAndTheTitleShowsWhy) {
@@ -120,8 +112,16 @@ TEST_F(LongPassTest, EditButtonsAreOffDuringThePassAndTheHistoryButtonsStayOn) {
   // The window answers while the copy runs.
   DWORD_PTR result = 0;
   EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
+  // Neither a second request nor Escape reaches the running pass: its own
+  // pump does no dialog keyboard handling, so Escape is no cancel there.
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  FocusControl(Item(main, 1007));
+  SendKeyChord({VK_ESCAPE});
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Item(main, 1003)) != FALSE; }, 120000));
   EXPECT_EQ(WindowText(main), L"Savrin");
+  Sleep(500);
+  EXPECT_FALSE(savrin->HasExited()) << "Escape during the pass ended the program";
+  EXPECT_EQ(CopiesMade(), kSlowFiles) << "organize now during the pass ran a second one";
 }
 
 TEST_F(LongPassTest, OrganizeNowThenCloseBeforeTheTickEndsWithoutAPass) {
@@ -163,6 +163,84 @@ TEST_F(LongPassTest, TicksDuringAMessageBoxOpenedInAPassStartNoSecondPass) {
   Sleep(500);
   EXPECT_EQ(CopiesMade(), kSlowFiles) << "a second pass copied the files again, renamed";
   EXPECT_EQ(ListRowCount(list), 2) << "No keeps the rules";
+}
+
+// The tray menu works during a pass (its waiting dispatches the messages);
+// stopping monitoring there shows the stopped icon at once and again when
+// the blinking ends. A left click during the next pass takes the icon away
+// for good: the blinking stops by itself and nothing adds the icon back.
+TEST_F(LongPassTest, TrayMenuAndLeftClickDuringABlinkingPass) {
+  FakeTaskbar taskbar;
+  HWND main = Start(L"Status=0\r\nMinimized=1\r\n");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return !taskbar.Requests().empty(); }));
+  const std::wstring exe = folder.Join(L"Savrin.exe");
+  const auto blink = ProgramIconBits(exe, 133);
+  const auto stopped = ProgramIconBits(exe, 132);
+  const auto requestsSince = [&](size_t first) {
+    const std::vector<TrayRequest> all = taskbar.Requests();
+    return std::vector<TrayRequest>(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
+  };
+  const auto blinkSince = [&](size_t first) {
+    for (const TrayRequest& request : requestsSince(first)) {
+      if (request.iconBits == blink) return true;
+    }
+    return false;
+  };
+  const auto passRunning = [&] { return !IsWindowEnabled(Item(main, 1003)); };
+
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil(passRunning));
+  ASSERT_TRUE(WaitUntil([&] { return blinkSince(0); }, 20000));
+  PostMessageW(main, 0x8002, 12, WM_RBUTTONUP);
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    menu = FindWindowW(L"#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu);
+  }));
+  SendKeyChord({VK_DOWN});
+  SendKeyChord({VK_DOWN});
+  const size_t beforeStop = taskbar.Requests().size();
+  SendKeyChord({VK_RETURN});
+  // The worker never sends the stopped icon while it blinks: this one is the command's.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (const TrayRequest& request : requestsSince(beforeStop)) {
+          if (request.action == NIM_MODIFY && request.iconBits == stopped) return true;
+        }
+        return false;
+      },
+      1000));
+  EXPECT_TRUE(passRunning()) << "the pass should outlast the menu";
+  EXPECT_TRUE(IsChecked(Item(main, 1019)));
+  ASSERT_TRUE(WaitUntil([&] { return !passRunning(); }, 120000));
+  Sleep(500);
+  EXPECT_TRUE(taskbar.Requests().back().iconBits == stopped) << "the end of the blinking shows the new state";
+  EXPECT_EQ(Saved(L"Option", L"Status"), L"1");
+
+  const size_t beforeSecondPass = taskbar.Requests().size();
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  // The request alone starts the blinking, a tick before the pass begins.
+  ASSERT_TRUE(WaitUntil(passRunning));
+  ASSERT_TRUE(WaitUntil([&] { return blinkSince(beforeSecondPass); }, 20000));
+  PostMessageW(main, 0x8002, 12, WM_LBUTTONUP);
+  ASSERT_TRUE(WaitUntil([&] { return taskbar.Requests().back().action == NIM_DELETE; }, 1000))
+      << "the click removes the icon at once";
+  const size_t deleted = taskbar.Requests().size();
+  EXPECT_TRUE(IsWindowVisible(main));
+  const ULONGLONG clicked = GetTickCount64();
+  ASSERT_TRUE(WaitUntil([&] { return !passRunning(); }, 120000));
+  const ULONGLONG passEnded = GetTickCount64();
+  Sleep(500);
+  int modifies = 0;
+  for (const TrayRequest& request : requestsSince(deleted)) {
+    EXPECT_NE(request.action, static_cast<DWORD>(NIM_ADD)) << "the icon came back";
+    modifies += request.action == NIM_MODIFY;
+  }
+  // One blink already on its way and the restore at most; blinking on
+  // would send two a second.
+  EXPECT_LE(modifies, 2);
+  EXPECT_GE(passEnded - clicked, 1500u) << "the pass ended too soon to tell";
 }
 
 TEST_F(LongPassTest, HiddenWindowsIconBlinksDuringAPassAndTheStatusIconReturns) {

@@ -1,4 +1,5 @@
 // Message boxes and screenshots: what the screen shows, read from outside.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -137,6 +138,16 @@ MessageBoxView ReadMessageBox(HWND box) {
 
 void AnswerMessageBox(HWND box, int buttonId) {
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+}
+
+int DarkPixels(HWND window, int leftStripWidth) {
+  RECT area{};
+  GetWindowRect(window, &area);
+  if (leftStripWidth > 0) area.right = std::min<LONG>(area.right, area.left + leftStripWidth);
+  const Pixels pixels = CaptureScreen(area);
+  int dark = 0;
+  for (const RGBQUAD& pixel : pixels.data) dark += pixel.rgbRed + pixel.rgbGreen + pixel.rgbBlue < 3 * 80;
+  return dark;
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& bmpPath) {
