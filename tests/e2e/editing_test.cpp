@@ -126,8 +126,24 @@ TEST_F(EditingTest, AltArrowsAndDeleteInTheListActLikeTheButtons) {
                     L"[Pattern]\r\n0=a\r\n1=b\r\n2=c\r\n[Condition]\r\n0=0\r\n1=0\r\n2=0\r\n");
   ASSERT_NE(main, nullptr);
   HWND list = Item(main, 1000);
-  ClickScreenPoint(ListRowCentre(list, 1));
+  // A key without Alt first loads the selected rule into the form and saves,
+  // then the list acts on it: Up on the first row moves nothing, so only the
+  // load can have put the rule back over the typed text.
+  ClickScreenPoint(ListRowCentre(list, 0));
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(Item(main, 1001)) == L"C:\\a"; }));
+  SetText(Item(main, 1001), L"C:\\typed");
+  PostMessageW(Item(main, 1019), BM_CLICK, 0, 0);  // read by the save's form read
+  ASSERT_TRUE(WaitUntil([&] { return !IsChecked(Item(main, 1019)); }));
   FocusControl(list);
+  SendKeyChord({VK_UP});
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(Item(main, 1001)) == L"C:\\a"; }));
+  EXPECT_TRUE(WaitUntil([&] { return Saved(L"Option", L"Status") == L"0"; })) << "the key saved";
+  EXPECT_EQ(ListSelectedRows(list), std::vector<int>{0});
+  SendKeyChord({VK_DOWN});
+  ASSERT_TRUE(WaitUntil([&] { return ListSelectedRows(list) == std::vector<int>{1}; }));
+  EXPECT_EQ(WindowText(Item(main, 1001)), L"C:\\b");
+  EXPECT_EQ(ListCell(list, 0, 0), L"C:\\a") << "no Alt, no move";
+
   SendKeyChord({VK_MENU, VK_UP});
   ASSERT_TRUE(WaitUntil([&] { return ListCell(list, 0, 0) == L"C:\\b"; }));
   EXPECT_EQ(ListCell(list, 1, 0), L"C:\\a");
@@ -144,14 +160,63 @@ TEST_F(EditingTest, AltArrowsAndDeleteInTheListActLikeTheButtons) {
   EXPECT_EQ(ListCell(list, 1, 0), L"C:\\c");
 }
 
+// The condition is the one typed; the history already begins with it,
+// letter case aside, so it gains no entry.
 TEST_F(EditingTest, EnterInTheFormAddsTheRule) {
-  HWND main = Start();
+  HWND main = Start(L"[FilenamePattern]\r\n0=report.txt\r\n");
   ASSERT_NE(main, nullptr);
-  FillForm(main, inFolder, L"D:\\out", L"report.txt");
+  FillForm(main, inFolder, L"D:\\out", L"REPORT.TXT");
   FocusControl(Item(main, 1002));
   SendKeyChord({VK_RETURN});
   ASSERT_TRUE(WaitUntil([&] { return ListRowCount(Item(main, 1000)) == 1; }));
-  EXPECT_EQ(ListCell(Item(main, 1000), 0, 2), L"report.txt");
+  EXPECT_EQ(ListCell(Item(main, 1000), 0, 2), L"REPORT.TXT");
+  EXPECT_EQ(ComboEntries(Item(main, 1011)), std::vector<std::wstring>{L"report.txt"});
+  const auto saved = SavedSettings();
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->Get(L"Pattern", L"0"), L"REPORT.TXT");
+  EXPECT_EQ(saved->Keys(L"FilenamePattern"), std::vector<std::wstring>{L"0"});
+}
+
+// Fewer rules leave no stale ones behind: the next start loads exactly
+// what was saved.
+TEST_F(EditingTest, DeletingTheLastRuleAndThenAllHoldsAcrossRestarts) {
+  HWND main = Start(L"[Source]\r\n0=C:\\a\r\n1=C:\\b\r\n2=C:\\c\r\n[Destination]\r\n0=D:\\a\r\n1=D:\\b\r\n2=D:\\c\r\n"
+                    L"[Pattern]\r\n0=a\r\n1=b\r\n2=c\r\n[Condition]\r\n0=0\r\n1=0\r\n2=0\r\n");
+  ASSERT_NE(main, nullptr);
+  HWND list = Item(main, 1000);
+  ClickScreenPoint(ListRowCentre(list, 2));
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(Item(main, 1001)) == L"C:\\c"; }));
+  Click(main, 1005);
+  HWND box = nullptr;
+  ExpectBox(box);
+  Answer(box, IDYES);
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 2; }));
+  RequestClose(main);
+  ASSERT_TRUE(savrin->WaitForExit(15000));
+
+  main = Start();
+  ASSERT_NE(main, nullptr);
+  list = Item(main, 1000);
+  ASSERT_EQ(ListRowCount(list), 2);
+  EXPECT_EQ(ListCell(list, 0, 0), L"C:\\a");
+  EXPECT_EQ(ListCell(list, 1, 0), L"C:\\b");
+  ClickScreenPoint(ListRowCentre(list, 0));
+  FocusControl(list);
+  SendKeyChord({VK_SHIFT, VK_END});  // Wine's list has no Ctrl+A
+  ASSERT_TRUE(WaitUntil([&] { return ListSelectedRows(list) == std::vector<int>{0, 1}; }));
+  SendKeyChord({VK_DELETE});
+  ExpectBox(box);
+  Answer(box, IDYES);
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == 0; }));
+  RequestClose(main);
+  ASSERT_TRUE(savrin->WaitForExit(15000));
+
+  main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(ListRowCount(Item(main, 1000)), 0);
+  const auto saved = SavedSettings();
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_TRUE(saved->Keys(L"Source").empty());
 }
 
 }  // namespace

@@ -54,25 +54,61 @@ TEST_F(FormTest, StoredStopStateOfFiveClearsTheBox) {
   EXPECT_EQ(Saved(L"Option", L"Status"), L"0");
 }
 
-TEST_F(FormTest, IntervalEditTakesTypedTextsByTheTable) {
-  HWND main = Start(L"[Option]\r\nTime=30\r\n");
+// The bar shows the seconds counted towards the next pass: an accepted
+// interval starts the count afresh on the new range, a rejected one leaves
+// both alone. Monitoring runs until the bar has moved, then stops, so that
+// the position stands still while the table is typed.
+TEST_F(FormTest, IntervalEditTakesTypedTextsByTheTableAndTheBarFollows) {
+  CreateDirectoryW(folder.Join(L"in").c_str(), nullptr);
+  HWND main = Start(L"[Source]\r\n0=" + folder.Join(L"in") + L"\r\n[Destination]\r\n0=" + folder.Join(L"out") +
+                    L"\r\n[Pattern]\r\n0=*.txt\r\n[Condition]\r\n0=1\r\n[Option]\r\nTime=30\r\nStatus=0\r\n");
   ASSERT_NE(main, nullptr);
   HWND edit = Item(main, 1018);
+  HWND bar = Item(main, 1021);
+  const auto runUntilTheBarShows = [&](int seconds) {
+    ASSERT_TRUE(WaitUntil([&] { return ProgressPosition(bar) >= seconds; }, 10000));
+    PostMessageW(Item(main, 1019), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(Item(main, 1019)) != FALSE; }));
+    Sleep(300);  // the next tick reads the box
+  };
+  runUntilTheBarShows(2);
+  EXPECT_EQ(ProgressHigh(bar), 30);
   struct Case {
     const wchar_t* typed;
     const wchar_t* shown;
     const wchar_t* saved;
   } const cases[] = {
-      {L"0", L"1", L"1"},           {L"45", L"45", L"45"}, {L"1000000", L"999999", L"999999"},
+      {L"abc", L"30", L"30"},        {L"", L"", L"30"},      {L"0", L"1", L"1"},
+      {L"45", L"45", L"45"},         {L"1000000", L"999999", L"999999"},
       {L"-5", L"999999", L"999999"}, {L"12abc", L"12", L"12"}, {L"abc", L"12", L"12"},
       {L"", L"", L"12"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "typed length " << wcslen(c.typed));
+    const int position = ProgressPosition(bar);
+    const int high = ProgressHigh(bar);
     SetText(edit, c.typed);
     EXPECT_EQ(WindowText(edit), c.shown);
     EXPECT_EQ(Saved(L"Option", L"Time"), c.saved);
+    const bool rejected = wcslen(c.typed) == 0 || (!iswdigit(c.typed[0]) && c.typed[0] != L'-');
+    EXPECT_EQ(ProgressPosition(bar), rejected ? position : 0);
+    EXPECT_EQ(ProgressHigh(bar), rejected ? high : _wtoi(c.shown));
   }
+
+  // Organize now while stopped runs the pass at once, starts the count
+  // afresh, and monitoring stays stopped.
+  folder.WriteBytes(L"in\\a.txt", "a");
+  SetText(edit, L"30");
+  PostMessageW(Item(main, 1019), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsChecked(Item(main, 1019)); }));
+  runUntilTheBarShows(1);
+  ASSERT_GE(ProgressPosition(bar), 1);
+  PostMessageW(main, WM_COMMAND, 32773, 0);
+  ASSERT_TRUE(WaitUntil([&] { return folder.Exists(L"out\\a.txt"); }));
+  EXPECT_EQ(ProgressPosition(bar), 0);
+  Sleep(1500);
+  EXPECT_EQ(ProgressPosition(bar), 0) << "monitoring stays stopped";
+  EXPECT_TRUE(IsChecked(Item(main, 1019)));
 }
 
 TEST_F(FormTest, SpinStepsTheIntervalAndSelectsTheEdit) {
@@ -153,6 +189,23 @@ TEST_F(FormTest, AboutBoxOpensOnceAtATime) {
   HWND again = savrin->WaitForOtherDialog();
   ASSERT_NE(again, nullptr);
   AnswerMessageBox(again, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(again); }));
+
+  // The system menu ends in the About item: Up from its first item reaches
+  // it. Wine keeps the menu's items in the program's process, where only the
+  // keys reach them.
+  FocusControl(Item(main, 1001));
+  SendKeyChord({VK_MENU, VK_SPACE});
+  ASSERT_TRUE(WaitUntil([&] {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu);
+  }));
+  SendKeyChord({VK_UP});
+  SendKeyChord({VK_RETURN});
+  HWND third = savrin->WaitForOtherDialog();
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(WindowText(third), L"Savrinのﾊﾞｰｼﾞｮﾝ情報");
+  AnswerMessageBox(third, IDOK);
 }
 
 TEST_F(FormTest, NineteenTipsWithTheirTexts) {
@@ -193,6 +246,39 @@ TEST_F(FormTest, NineteenTipsWithTheirTexts) {
     EXPECT_EQ(GetDlgCtrlID(reinterpret_cast<HWND>(tool.id)), expected[i].first) << i;
     EXPECT_EQ(tool.text, expected[i].second) << i;
   }
+
+  // Hovering: a button's tip is one line, the list's three; a label has none.
+  const auto centreOf = [](HWND control) {
+    RECT box{};
+    GetWindowRect(control, &box);
+    return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  };
+  const auto hover = [&](HWND control) {
+    MoveMouseTo(centreOf(control));
+    MoveMouseTo(POINT{centreOf(control).x + 2, centreOf(control).y + 1});
+    return WaitUntil([&] { return IsWindowVisible(tip) != FALSE; }, 3000);
+  };
+  const auto tipHeight = [&] {
+    RECT box{};
+    GetWindowRect(tip, &box);
+    return box.bottom - box.top;
+  };
+  FocusControl(main);
+  ASSERT_TRUE(hover(Item(main, 1003)));
+  const int oneLine = tipHeight();
+  HWND label = nullptr;
+  for (HWND child : DirectChildren(main)) {
+    if (WindowText(child) == L"監視状況") label = child;
+  }
+  ASSERT_NE(label, nullptr);
+  MoveMouseTo(centreOf(label));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(tip); }, 3000));
+  MoveMouseTo(POINT{centreOf(label).x + 1, centreOf(label).y});
+  Sleep(1500);
+  EXPECT_FALSE(IsWindowVisible(tip)) << "a label has no tip";
+  ASSERT_TRUE(hover(Item(main, 1000)));
+  // Each line adds its height to the margins of the one-line tip.
+  EXPECT_GT(tipHeight(), 2 * oneLine) << "the list's tip has three lines";
 }
 
 TEST_F(FormTest, CancelledFolderPickerKeepsTheFieldSavesAndSelectsIt) {

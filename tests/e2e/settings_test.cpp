@@ -52,6 +52,47 @@ TEST_F(SettingsTest, StartLoadsRulesHistoryOptionsAndWidths) {
   EXPECT_FALSE(IsChecked(Item(main, 1019)));
 }
 
+// Values are taken as the file gives them: Minimized is hexadecimal and only
+// exactly 1 hides; a stored interval is not bounded; -1 keeps a computed
+// column width and 0 is a width like any other.
+TEST_F(SettingsTest, StoredValuesAreTakenAsTheyCome) {
+  struct Case {
+    const wchar_t* minimized;
+    bool hidden;
+    const wchar_t* time;
+    const wchar_t* columns;
+    const wchar_t* savedMinimized;
+  } const cases[] = {
+      {L"10", false, L"0", L"1=-1\r\n2=0\r\n3=-1\r\n", L"16"},
+      {L"0x1", true, L"5000000", L"1=0\r\n2=-1\r\n3=0\r\n", L"1"},
+      {L"2", false, L"60", L"", L"2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "Minimized=" << std::string(c.minimized, c.minimized + wcslen(c.minimized)));
+    HWND main = Start(std::wstring(L"[Option]\r\nMinimized=") + c.minimized + L"\r\nTime=" + c.time +
+                      L"\r\n[Column]\r\n" + c.columns);
+    ASSERT_NE(main, nullptr);
+    bool everShown = false;
+    for (int i = 0; i < 15; ++i, Sleep(50)) everShown |= IsWindowVisible(main) != FALSE;
+    EXPECT_EQ(everShown, !c.hidden);
+    EXPECT_EQ(WindowText(Item(main, 1018)), c.time);
+
+    HWND list = Item(main, 1000);
+    RECT client{};
+    GetClientRect(list, &client);
+    const int computed[3] = {2 * client.right / 5, 2 * client.right / 5, client.right - 2 * (2 * client.right / 5)};
+    const std::wstring columns = c.columns;
+    for (int column = 0; column < 3; ++column) {
+      const std::wstring key = std::to_wstring(column + 1) + L"=0\r\n";
+      const bool zero = columns.find(key) != std::wstring::npos;
+      EXPECT_EQ(ListColumnWidth(list, column), zero ? 0 : computed[column]) << "column " << column;
+    }
+    CloseAndWait(main);
+    EXPECT_EQ(Saved(L"Option", L"Time"), c.time) << "saved as it was loaded";
+    EXPECT_EQ(Saved(L"Option", L"Minimized"), c.savedMinimized);
+  }
+}
+
 TEST_F(SettingsTest, CloseWritesTheSameStateBackWithTheWindowRectangle) {
   WriteSettings(std::wstring(L"; kept by the user\r\n[Other]\r\nkey=value\r\n") + kThreeRules);
   HWND main = Start();

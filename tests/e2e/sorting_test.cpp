@@ -70,7 +70,15 @@ TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
   Write(L"in\\README", "read me");
   Write(L"in\\\u0386\u03bb\u03c6\u03b1.txt", "alpha");  // Άλφα.txt
   Folder(L"in\\sub.pdf");
-  ASSERT_NE(Start({{in, folder.Join(L"pdf"), L"*.pdf", 0x00001},          // move, rename, wildcard
+  Folder(L"in\\only.dir");
+  Write(L"in\\only.dir\\inside.txt", "inside");
+  Folder(L"in\\album");
+  Folder(L"in\\album\\2005");
+  Write(L"in\\album\\cover.jpg", "cover");
+  Write(L"in\\album\\2005\\beach.jpg", "beach");
+  ASSERT_NE(Start({{in, folder.Join(L"dirs"), L"*.dir", 0x00001},         // matches a folder only
+                   {in, folder.Join(L"out\\album"), L"album", 0x00000},  // move, plain name of a folder
+                   {in, folder.Join(L"pdf"), L"*.pdf", 0x00001},          // move, rename, wildcard
                    {in, folder.Join(L"copies"), L"note.txt", 0x10000},    // copy, rename, plain
                    {in, folder.Join(L"web"), L"*.htm", 0x00001},
                    {in, folder.Join(L"never\\made\\here"), L"*.zip", 1},
@@ -90,6 +98,13 @@ TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
   EXPECT_TRUE(Exists(L"in\\note.txt")) << "*. leaves a name with a dot";
   EXPECT_TRUE(Exists(L"web")) << "the destination is made even when nothing matches";
   EXPECT_TRUE(Exists(L"never\\made\\here")) << "every folder along the path is made";
+  EXPECT_EQ(Read(L"in\\only.dir\\inside.txt"), "inside") << "a wildcard that matches only a folder moves nothing";
+  EXPECT_TRUE(Exists(L"dirs"));
+  EXPECT_FALSE(Exists(L"dirs\\only.dir"));
+  // A plain name takes the folder as a whole, to the path that names it.
+  EXPECT_EQ(Read(L"out\\album\\album\\cover.jpg"), "cover");
+  EXPECT_EQ(Read(L"out\\album\\album\\2005\\beach.jpg"), "beach");
+  EXPECT_FALSE(Exists(L"in\\album"));
 }
 
 TEST_F(SortingTest, RenameKeepsTheOldFileAndOverwriteReplacesIt) {
