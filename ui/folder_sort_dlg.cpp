@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "res/resource.h"
+#include "rules/column_layout.h"
 #include "sorting/interval_text.h"
 #include "sorting/sort_schedule.h"
 #include "ui/about_box.h"
-#include "ui/column_layout.h"
 #include "ui/message_box.h"
 #include "ui/win_text.h"
 #include "ui/window_pass_host.h"
