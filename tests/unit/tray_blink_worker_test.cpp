@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -144,6 +145,49 @@ TEST_F(TrayBlinkTest, NeverMoreThanTwoModifiesASecond) {
   EXPECT_GE(sink.modifies.size(), 19u);
 }
 
+// A sink that fails on the next `failures` modifies, as the shell's does when
+// it cannot allocate the tip text, and records the rest.
+class FailingSink : public TraySink {
+ public:
+  int failures = 0;
+  std::vector<int> icons;
+  void ModifyIcon(int icon) override {
+    if (failures > 0) {
+      --failures;
+      throw std::bad_alloc();
+    }
+    icons.push_back(icon);
+  }
+};
+
+TEST(TrayBlinkTurn, AModifyThatThrewIsSentAgainAtTheNextLook) {
+  TrayFlags flags;
+  std::atomic<uint32_t> passActive{1};
+  uint32_t now = 100;
+  FailingSink sink;
+  TrayBlinkWorker worker(flags, passActive, sink, [&] { return now; }, [](uint32_t) {});
+  flags.HiddenInTray = 1;
+
+  sink.failures = 1;
+  EXPECT_THROW(worker.Turn(), std::bad_alloc);
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::LookAgain);
+  EXPECT_EQ(sink.icons, std::vector<int>{130}) << "the running icon, sent again";
+
+  now = 600;
+  sink.failures = 1;
+  EXPECT_THROW(worker.Turn(), std::bad_alloc);
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::LookAgain);
+  EXPECT_EQ(sink.icons, (std::vector<int>{130, 129})) << "the blink icon, sent again";
+
+  passActive = 0;
+  sink.failures = 1;
+  EXPECT_THROW(worker.Turn(), std::bad_alloc);
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_EQ(sink.icons, (std::vector<int>{130, 129, 130})) << "the status icon, put back after all";
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_EQ(sink.icons.size(), 3u) << "and only once";
+}
+
 TEST(TrayIcons, SetsAndRoles) {
   EXPECT_EQ(StatusIconResource(1, 0), 131);
   EXPECT_EQ(StatusIconResource(0, 0), 130);
@@ -229,6 +273,51 @@ TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
   const std::vector<uint32_t> sleeps = record.Sleeps();
   ASSERT_FALSE(sleeps.empty());
   for (const uint32_t sleep : sleeps) EXPECT_EQ(sleep, 100u);
+}
+
+// The thread outlives a sink that throws: the turn is taken again after the
+// usual pause, and the blinking goes on.
+TEST(TrayBlinkThread, ASinkThatThrowsEndsOneTurnNotTheThread) {
+  TrayFlags flags;
+  std::atomic<uint32_t> passActive{0};
+  std::atomic<uint32_t> clock{100};
+  std::atomic<int> thrown{0};
+  ThreadRecord record(clock);
+  class ThrowingOnce : public TraySink {
+   public:
+    ThrowingOnce(ThreadRecord& record, std::atomic<int>& thrown) : record_(record), thrown_(thrown) {}
+    void ModifyIcon(int icon) override {
+      if (thrown_.fetch_add(1) == 0) throw std::bad_alloc();
+      record_.ModifyIcon(icon);
+    }
+
+   private:
+    ThreadRecord& record_;
+    std::atomic<int>& thrown_;
+  } sink(record, thrown);
+  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
+                         [&](uint32_t ms) {
+                           record.Slept(ms);
+                           clock += ms;
+                           std::this_thread::yield();
+                         });
+  std::thread thread([&] { worker.Run(); });
+  flags.HiddenInTray = 1;
+  passActive = 1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (record.Modifies() < 3 && std::chrono::steady_clock::now() < deadline) {
+    flags.TrayIconEvent.Set();
+    std::this_thread::yield();
+  }
+  passActive = 0;
+  worker.Stop();
+  thread.join();
+
+  EXPECT_GE(thrown.load(), 4) << "the first modify threw, and later ones came";
+  EXPECT_GE(record.Modifies(), 3u);
+  const std::vector<uint32_t> sleeps = record.Sleeps();
+  ASSERT_FALSE(sleeps.empty()) << "the turn that threw was followed by a pause";
+  EXPECT_EQ(sleeps.front(), 100u);
 }
 
 }  // namespace
