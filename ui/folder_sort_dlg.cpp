@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "rules/column_layout.h"
 #include "sorting/interval_text.h"
@@ -71,7 +72,9 @@ void CFolderSortDlg::StartFileOpWorker() {
       [window] { PostMessageW(window, WM_NULL, 0, 0); });
   // Never joined: the thread ends with the process, which ends only while no
   // request is pending.
-  std::thread([worker = fileOpWorker_.get()] { worker->Run(); }).detach();
+  std::thread([worker = fileOpWorker_.get()] {
+    CallGuarded("the file-operation thread", [worker] { worker->Run(); });
+  }).detach();
 }
 
 void CFolderSortDlg::AppendAboutMenuItem() {
