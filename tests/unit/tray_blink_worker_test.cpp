@@ -237,15 +237,15 @@ class ThreadRecord : public TraySink {
   std::vector<uint32_t> sleeps_;
 };
 
-// The thread looks every tenth of a second while it blinks, so each change
-// of icon comes within 100 ms after the clock's half second; it wakes on the
-// signal and ends on Stop.
-TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
+// Runs the blinking thread on `clock`, each sleep moving it on, with `sink`
+// as its output, until `record` holds `modifies` icon changes (ten seconds
+// at most); then stops it. Returns the times of the changes as taken while
+// it still blinked: the status icon's return comes at any look.
+std::vector<uint32_t> BlinkOnAThread(ThreadRecord& record, std::atomic<uint32_t>& clock, TraySink& sink,
+                                     size_t modifies) {
   TrayFlags flags;
   std::atomic<uint32_t> passActive{0};
-  std::atomic<uint32_t> clock{100};
-  ThreadRecord record(clock);
-  TrayBlinkWorker worker(flags, passActive, record, [&] { return clock.load(); },
+  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
                          [&](uint32_t ms) {
                            record.Slept(ms);
                            clock += ms;
@@ -258,15 +258,24 @@ TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
   flags.HiddenInTray = 1;
   passActive = 1;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (record.Modifies() < 5 && std::chrono::steady_clock::now() < deadline) {
+  while (record.Modifies() < modifies && std::chrono::steady_clock::now() < deadline) {
     flags.TrayIconEvent.Set();
     std::this_thread::yield();
   }
-  // Taken while it still blinks: the status icon's return comes at any look.
   const std::vector<uint32_t> modifiedAt = record.ModifiedAt();
   passActive = 0;
   worker.Stop();
   thread.join();
+  return modifiedAt;
+}
+
+// The thread looks every tenth of a second while it blinks, so each change
+// of icon comes within 100 ms after the clock's half second; it wakes on the
+// signal and ends on Stop.
+TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
+  std::atomic<uint32_t> clock{100};
+  ThreadRecord record(clock);
+  const std::vector<uint32_t> modifiedAt = BlinkOnAThread(record, clock, record, 5);
 
   ASSERT_GE(modifiedAt.size(), 5u) << "the thread never blinked";
   for (size_t i = 1; i < modifiedAt.size(); ++i) EXPECT_LT(modifiedAt[i] % 500, 100u) << "modify " << i;
@@ -278,46 +287,25 @@ TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
 // The thread outlives a sink that throws: the turn is taken again after the
 // usual pause, and the blinking goes on.
 TEST(TrayBlinkThread, ASinkThatThrowsEndsOneTurnNotTheThread) {
-  TrayFlags flags;
-  std::atomic<uint32_t> passActive{0};
   std::atomic<uint32_t> clock{100};
-  std::atomic<int> thrown{0};
   ThreadRecord record(clock);
-  class ThrowingOnce : public TraySink {
+  class ThrowingFirst : public TraySink {
    public:
-    ThrowingOnce(ThreadRecord& record, std::atomic<int>& thrown) : record_(record), thrown_(thrown) {}
+    explicit ThrowingFirst(ThreadRecord& record) : record_(record) {}
+    std::atomic<int> calls{0};
     void ModifyIcon(int icon) override {
-      if (thrown_.fetch_add(1) == 0) throw std::bad_alloc();
+      if (calls.fetch_add(1) == 0) throw std::bad_alloc();
       record_.ModifyIcon(icon);
     }
 
    private:
     ThreadRecord& record_;
-    std::atomic<int>& thrown_;
-  } sink(record, thrown);
-  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
-                         [&](uint32_t ms) {
-                           record.Slept(ms);
-                           clock += ms;
-                           std::this_thread::yield();
-                         });
-  std::thread thread([&] { worker.Run(); });
-  flags.HiddenInTray = 1;
-  passActive = 1;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (record.Modifies() < 3 && std::chrono::steady_clock::now() < deadline) {
-    flags.TrayIconEvent.Set();
-    std::this_thread::yield();
-  }
-  passActive = 0;
-  worker.Stop();
-  thread.join();
+  } sink(record);
+  const std::vector<uint32_t> modifiedAt = BlinkOnAThread(record, clock, sink, 3);
 
-  EXPECT_GE(thrown.load(), 4) << "the first modify threw, and later ones came";
-  EXPECT_GE(record.Modifies(), 3u);
-  const std::vector<uint32_t> sleeps = record.Sleeps();
-  ASSERT_FALSE(sleeps.empty()) << "the turn that threw was followed by a pause";
-  EXPECT_EQ(sleeps.front(), 100u);
+  EXPECT_GE(sink.calls.load(), 4) << "the first modify threw, and later ones came";
+  ASSERT_GE(modifiedAt.size(), 3u);
+  EXPECT_EQ(modifiedAt.front(), 200u) << "the running icon, sent again after one pause";
 }
 
 }  // namespace
