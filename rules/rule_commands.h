@@ -1,9 +1,9 @@
 #pragma once
+#include "rules/main_form.h"
 #include "rules/pattern_history.h"
 #include "rules/prompter.h"
 #include "rules/rule_list.h"
 #include "rules/rule_validation.h"
-#include "ui/main_form.h"
 
 namespace savrin {
 

@@ -1,10 +1,21 @@
 #include "settings/settings_start.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/path_text.h"
+#include "platform/settings_file.h"
 
 namespace savrin {
+
+const SettingsFileCalls& PlatformSettingsFile() {
+  static const SettingsFileCalls calls{
+      ReadWholeFile, ExistsOnDisk,
+      [](const std::u16string& from, const std::u16string& to) { return RenameNoReplace(from, to).IsOk(); },
+      [](int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }};
+  return calls;
+}
 
 std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16string& stamp, int attempt) {
   const PathSplit split = SplitAtLastSeparator(path);
@@ -21,8 +32,8 @@ std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16
   return split.folder.empty() ? name : JoinPath(split.folder, name);
 }
 
-bool MoveUnreadableSettingsAside(const SettingsFileCalls& calls, const std::u16string& path,
-                                 const std::u16string& stamp, std::u16string& keptAside) {
+bool MoveUnreadableSettingsAside(const std::u16string& path, const std::u16string& stamp, std::u16string& keptAside,
+                                 const SettingsFileCalls& calls) {
   constexpr int kNameAttempts = 9;
   for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
     const std::u16string aside = UnreadableSettingsPath(path, stamp, attempt);
@@ -37,15 +48,19 @@ bool MoveUnreadableSettingsAside(const SettingsFileCalls& calls, const std::u16s
   return false;
 }
 
-SettingsAtStart ReadSettingsAtStart(const SettingsFileCalls& calls, const std::u16string& path,
-                                    const std::u16string& stamp) {
+SettingsAtStart ReadSettingsAtStart(const std::u16string& path, const std::u16string& stamp,
+                                    const AnsiDecoder& ansi, const SettingsFileCalls& calls) {
   SettingsAtStart result;
   for (int attempt = 1; attempt <= kSettingsReadAttempts; ++attempt) {
-    result.bytes = calls.read(path);
-    if (result.bytes || !calls.exists(path)) return result;
+    if (const std::optional<std::string> bytes = calls.read(path)) {
+      result.document = IniDocument(DecodeSettingsBytes(*bytes, ansi));
+      result.fileRead = true;
+      return result;
+    }
+    if (!calls.exists(path)) return result;
     if (attempt < kSettingsReadAttempts) calls.wait(kSettingsReadRetryMilliseconds);
   }
-  result.writable = MoveUnreadableSettingsAside(calls, path, stamp, result.keptAside);
+  result.writable = MoveUnreadableSettingsAside(path, stamp, result.keptAside, calls);
   return result;
 }
 

@@ -29,14 +29,15 @@ inline constexpr uint16_t kBaseFileOpFlags =
     kFofSilent | kFofNoConfirmation | kFofFilesOnly | kFofNoConfirmMkdir | kFofNoErrorUi;  // 0x0694
 
 // The one operation handed from the sorting pass to the file-operation
-// worker. While it is published (PendingRequest set) only the worker reads
-// it and nothing writes it.
+// worker. While it is published (PendingRequest set) only the worker touches
+// it: it reads it, and sets AnyOperationsAborted before clearing the pointer
+// when the operation ended by an exception.
 struct FileOpRequest {
   FileOpFunction Function = FileOpFunction::Move;
   char16_t From[kPathBufferChars] = {};  // source folder, separator, file condition
   char16_t To[kPathBufferChars] = {};    // destination folder, separator (, file condition)
   uint16_t Flags = kBaseFileOpFlags;
-  int32_t AnyOperationsAborted = 0;
+  int32_t AnyOperationsAborted = 0;  // set, never cleared, by the worker; the pass clears it
 };
 
 // Fills From and To for a rule: each buffer cleared, the folder given a

@@ -1,5 +1,7 @@
 #include "sorting/file_op_worker.h"
 
+#include "platform/callback_guard.h"
+
 namespace savrin {
 
 FileOpWorker::FileOpWorker(FileOpHandOver& handOver, Perform perform, Finished finished)
@@ -13,13 +15,22 @@ void FileOpWorker::Run() {
     handOver_.FileOpEvent.Reset();
     if (stopping_.load(std::memory_order_acquire)) return;
     if (FileOpRequest* request = handOver_.PendingRequest.load(std::memory_order_acquire)) {
-      perform_(*request);
-      handOver_.PendingRequest.store(nullptr, std::memory_order_release);
-      if (finished_) finished_();
+      Complete(*request);
       continue;
     }
     handOver_.FileOpEvent.Wait();
   }
+}
+
+// A request that threw is cleared and announced all the same: the pass waits
+// for the pointer to clear and would otherwise wait for ever. It is marked
+// as aborted, never as done: the operation stopped between two of its steps,
+// which leaves the files as the process dying there would (each where it was
+// or complete where it went), and the next pass takes up what is left.
+void FileOpWorker::Complete(FileOpRequest& request) {
+  if (!CallGuarded("the file-operation worker", [&] { perform_(request); })) request.AnyOperationsAborted = 1;
+  handOver_.PendingRequest.store(nullptr, std::memory_order_release);
+  if (finished_) CallGuarded("the file-operation worker's wake-up", finished_);
 }
 
 void FileOpWorker::Stop() {

@@ -33,7 +33,9 @@ class FileOpWorker {
   using Finished = std::function<void()>;
 
   // `finished` runs after each request has been cleared, on the worker
-  // thread; the window uses it to wake the waiting pass.
+  // thread; the window uses it to wake the waiting pass. An exception from
+  // `perform` ends that request only: it is cleared and reported like any
+  // other, with AnyOperationsAborted set, and the loop goes on.
   FileOpWorker(FileOpHandOver& handOver, Perform perform, Finished finished = {});
 
   // Runs until Stop. The program never stops it: it ends with the process,
@@ -43,6 +45,8 @@ class FileOpWorker {
   void Stop();
 
  private:
+  void Complete(FileOpRequest& request);
+
   FileOpHandOver& handOver_;
   Perform perform_;
   Finished finished_;

@@ -1,5 +1,6 @@
 #include "tray/tray_blink_worker.h"
 
+#include "platform/callback_guard.h"
 #include "tray/tray_icons.h"
 
 namespace savrin {
@@ -14,7 +15,9 @@ void TrayBlinkWorker::Run() {
   flags_.TrayIconEvent.Reset();
   flags_.TrayIconEvent.Wait();
   while (!stopping_.load(std::memory_order_acquire)) {
-    switch (Turn()) {
+    // A turn that threw is taken again after the usual pause, not at once:
+    // a sink that keeps failing must not turn this into a busy loop.
+    switch (CallGuarded("the blinking worker", Next::SleepThenLook, [this] { return Turn(); })) {
       case Next::LookAgain:
         break;
       case Next::SleepThenLook:
@@ -35,25 +38,28 @@ void TrayBlinkWorker::Stop() {
   flags_.TrayIconEvent.Set();
 }
 
+// What was shown is recorded only once the sink has taken the icon, so a
+// modify that threw is sent again at the next look.
 TrayBlinkWorker::Next TrayBlinkWorker::Turn() {
   const uint32_t newShell = flags_.NewShellIcons.load();
   if (flags_.HiddenInTray.load() != 0 && passActive_.load() != 0) {
     const uint32_t phase = clock_() % 1000;
     if (phase < 500) {
       if (normalShown_) return Next::SleepThenLook;
-      normalShown_ = true;
       sink_.ModifyIcon(TrayIconResource(TrayIconRole::Running, newShell));
+      normalShown_ = true;
     } else {
       if (!normalShown_) return Next::SleepThenLook;
-      normalShown_ = false;
+      // Due before the modify: one that threw may still have changed the icon.
       restoreDue_ = true;
       sink_.ModifyIcon(TrayIconResource(TrayIconRole::Blink, newShell));
+      normalShown_ = false;
     }
     return Next::LookAgain;
   }
   if (restoreDue_) {
-    restoreDue_ = false;
     sink_.ModifyIcon(StatusIconResource(flags_.TrayStatusCopy.load(), newShell));
+    restoreDue_ = false;
   }
   return Next::WaitForSignal;
 }

@@ -36,7 +36,8 @@ class TrayBlinkWorker {
 
   TrayBlinkWorker(TrayFlags& flags, const std::atomic<uint32_t>& passActive, TraySink& sink, Clock clock, Sleep sleep);
 
-  // The thread's body: reset and wait, then turn for ever (until Stop).
+  // The thread's body: reset and wait, then turn for ever (until Stop). An
+  // exception from the sink or the clock ends that turn only.
   void Run();
   // For tests: ends Run at its next turn.
   void Stop();

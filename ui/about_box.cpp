@@ -1,5 +1,6 @@
 #include "ui/about_box.h"
 
+#include "platform/callback_guard.h"
 #include "res/resource.h"
 
 namespace savrin {
@@ -10,12 +11,14 @@ namespace {
 int AboutOpen = 0;
 
 INT_PTR CALLBACK VersionInfoProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
-  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-    EndDialog(window, LOWORD(wParam));
-    return TRUE;
-  }
-  return FALSE;
+  return CallGuarded("the About box's dialog procedure", INT_PTR{FALSE}, [&]() -> INT_PTR {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+      EndDialog(window, LOWORD(wParam));
+      return TRUE;
+    }
+    return FALSE;
+  });
 }
 
 }  // namespace

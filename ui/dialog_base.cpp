@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "ui/win_text.h"
 
@@ -91,8 +92,9 @@ void DialogBase::ApplyDialogInitData() {
   }
 }
 
+// A message whose handler threw is left to default processing.
 INT_PTR CALLBACK DialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
+  return CallGuarded("a dialog procedure", INT_PTR{FALSE}, [&]() -> INT_PTR {
     if (message == WM_INITDIALOG) {
       auto* self = reinterpret_cast<DialogBase*>(lParam);
       SetWindowLongPtrW(window, DWLP_USER, lParam);
@@ -103,12 +105,7 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND window, UINT message, WPARAM wParam
     auto* self = reinterpret_cast<DialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
     if (self == nullptr) return FALSE;  // messages that come before WM_INITDIALOG
     return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // An exception must not unwind through the system's dispatch code; the
-    // message is left to default processing instead.
-    OutputDebugStringW(L"Savrin: exception in a dialog handler\n");
-    return FALSE;
-  }
+  });
 }
 
 }  // namespace savrin

@@ -12,7 +12,7 @@ namespace savrin {
 // window that starts hidden stays hidden.
 //
 // The static dialog procedure keeps `this` in DWLP_USER and forwards to
-// HandleMessage; no exception crosses back into the system.
+// HandleMessage; no exception crosses back into the system (CallGuarded).
 class DialogBase {
  public:
   explicit DialogBase(int templateId);

@@ -6,11 +6,12 @@
 
 #include <thread>
 
+#include "platform/callback_guard.h"
 #include "res/resource.h"
+#include "rules/column_layout.h"
 #include "sorting/interval_text.h"
 #include "sorting/sort_schedule.h"
 #include "ui/about_box.h"
-#include "ui/column_layout.h"
 #include "ui/message_box.h"
 #include "ui/win_text.h"
 #include "ui/window_pass_host.h"
@@ -71,7 +72,9 @@ void CFolderSortDlg::StartFileOpWorker() {
       [window] { PostMessageW(window, WM_NULL, 0, 0); });
   // Never joined: the thread ends with the process, which ends only while no
   // request is pending.
-  std::thread([worker = fileOpWorker_.get()] { worker->Run(); }).detach();
+  std::thread([worker = fileOpWorker_.get()] {
+    CallGuarded("the file-operation thread", [worker] { worker->Run(); });
+  }).detach();
 }
 
 void CFolderSortDlg::AppendAboutMenuItem() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "rules/main_form.h"
 #include "rules/pattern_history.h"
 #include "rules/rule_commands.h"
 #include "rules/rule_list.h"
@@ -16,7 +17,6 @@
 #include "ui/dialog_base.h"
 #include "ui/form_tooltips.h"
 #include "ui/history_combo.h"
-#include "ui/main_form.h"
 #include "ui/rule_list_view.h"
 
 namespace savrin {

@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "ui/folder_sort_dlg.h"
 #include "ui/win_text.h"
@@ -12,8 +13,10 @@ namespace {
 
 // Opens the picker at the folder the field names.
 int CALLBACK BrowseCallback(HWND picker, UINT event, LPARAM, LPARAM path) {
-  if (event == BFFM_INITIALIZED) SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, path);
-  return 0;
+  return CallGuarded("the folder picker's callback", 0, [&] {
+    if (event == BFFM_INITIALIZED) SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, path);
+    return 0;
+  });
 }
 
 }  // namespace

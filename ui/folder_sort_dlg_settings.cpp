@@ -6,10 +6,8 @@
 
 #include <cwchar>
 
-#include "platform/settings_file.h"
 #include "res/resource.h"
 #include "settings/ini_document.h"
-#include "settings/settings_encoding.h"
 #include "settings/settings_load.h"
 #include "settings/settings_path.h"
 #include "settings/settings_save.h"
@@ -22,24 +20,6 @@
 
 namespace savrin {
 namespace {
-
-// Files without a byte-order mark that are not UTF-8 were written in the
-// ANSI code page: CP932 on a Japanese desktop.
-std::u16string DecodeAnsi(std::string_view bytes) {
-  if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX)) return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
-  return FromWide(wide);
-}
-
-const SettingsFileCalls& PlatformSettingsFile() {
-  static const SettingsFileCalls calls{
-      ReadWholeFile, ExistsOnDisk,
-      [](const std::u16string& from, const std::u16string& to) { return RenameNoReplace(from, to).IsOk(); },
-      [](int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }};
-  return calls;
-}
 
 // The local time the program started, for the name of a settings file kept aside.
 std::u16string StartStamp() {
@@ -56,8 +36,10 @@ std::u16string StartStamp() {
 void CFolderSortDlg::LoadSettingsAtStart() {
   settingsPath_ = SettingsPathFor(FromWide(ModuleFilePath()));
   settingsAsideStamp_ = StartStamp();
-  const SettingsAtStart read = ReadSettingsAtStart(PlatformSettingsFile(), settingsPath_, settingsAsideStamp_);
-  if (read.bytes) settingsDocument_ = IniDocument(DecodeSettingsBytes(*read.bytes, DecodeAnsi));
+  // Files without a byte-order mark that are not UTF-8 were written in the
+  // ANSI code page: CP932 on a Japanese desktop.
+  SettingsAtStart read = ReadSettingsAtStart(settingsPath_, settingsAsideStamp_, FromAnsiCodePage);
+  settingsDocument_ = std::move(read.document);
   settingsWritable_ = read.writable;
   const LoadedSettings loaded = LoadSettings(settingsDocument_);
 
@@ -106,7 +88,7 @@ void CFolderSortDlg::WriteSettingsFile() {
   // A failed write is not reported: the next change writes everything again.
   if (!settingsWritable_) {
     std::u16string keptAside;
-    settingsWritable_ = MoveUnreadableSettingsAside(PlatformSettingsFile(), settingsPath_, settingsAsideStamp_, keptAside);
+    settingsWritable_ = MoveUnreadableSettingsAside(settingsPath_, settingsAsideStamp_, keptAside);
   }
   if (settingsWritable_) WriteSettingsDocument(settingsPath_, settingsDocument_);
 }

@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "tray/tray_icons.h"
 #include "ui/folder_sort_dlg.h"
@@ -134,7 +135,9 @@ void CFolderSortDlg::StartTrayBlinkWorker() {
       Tray, Sort.PassActive, *traySink_, [] { return static_cast<uint32_t>(timeGetTime()); },
       [](uint32_t milliseconds) { Sleep(milliseconds); });
   // Never joined: it ends with the process.
-  std::thread([worker = trayBlinkWorker_.get()] { worker->Run(); }).detach();
+  std::thread([worker = trayBlinkWorker_.get()] {
+    CallGuarded("the blinking thread", [worker] { worker->Run(); });
+  }).detach();
 }
 
 // The shells that take the 256-colour icons report 5.1 to 6.2. The

@@ -1,6 +1,6 @@
 #include "ui/message_box.h"
 
-#include "app/module_path.h"
+#include "platform/module_path.h"
 #include "ui/win_text.h"
 
 namespace savrin {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/callback_guard.h"
 #include "ui/win_text.h"
 
 namespace savrin {
@@ -36,15 +37,19 @@ void RuleListView::Attach(HWND listView, RuleList* list) {
   SetWindowSubclass(view_, &RuleListView::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
+// The keys reach the editing commands and the settings save, which may
+// throw; a key whose command threw counts as handled.
 LRESULT CALLBACK RuleListView::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                             DWORD_PTR self) {
-  if (message == WM_SYSKEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
-    auto* view = reinterpret_cast<RuleListView*>(self);
-    if (view->list_ != nullptr) view->list_->NotifyKeyDown(static_cast<unsigned>(wParam));
-    return 0;
-  }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &RuleListView::SubclassProc, 1);
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallGuarded("the rule list's subclass procedure", LRESULT{0}, [&]() -> LRESULT {
+    if (message == WM_SYSKEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
+      auto* view = reinterpret_cast<RuleListView*>(self);
+      if (view->list_ != nullptr) view->list_->NotifyKeyDown(static_cast<unsigned>(wParam));
+      return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &RuleListView::SubclassProc, 1);
+    return DefSubclassProc(window, message, wParam, lParam);
+  });
 }
 
 void RuleListView::RowInserted(int index, const SortRule& rule) {

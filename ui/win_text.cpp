@@ -1,5 +1,6 @@
 #include "ui/win_text.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace savrin {
@@ -21,6 +22,14 @@ std::wstring Utf8ToWide(const char* utf8) {
   MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
   wide.resize(static_cast<size_t>(length - 1));
   return wide;
+}
+
+std::u16string FromAnsiCodePage(std::string_view bytes) {
+  if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX)) return {};
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
+  return FromWide(wide);
 }
 
 std::wstring LoadResourceString(UINT id) {

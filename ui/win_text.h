@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace savrin {
 
@@ -11,6 +12,8 @@ std::wstring ToWide(const std::u16string& text);
 std::u16string FromWide(const std::wstring& text);
 
 std::wstring Utf8ToWide(const char* utf8);
+// Bytes in the system's ANSI code page (CP_ACP), as UTF-16.
+std::u16string FromAnsiCodePage(std::string_view bytes);
 
 // A string resource of the executable, or an empty text when there is none.
 std::wstring LoadResourceString(UINT id);

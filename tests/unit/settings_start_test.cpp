@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "tests/shared/settings_invariants.h"
+
 namespace savrin {
 namespace {
 
@@ -43,9 +45,9 @@ TEST(SettingsAtStart, AFileHeldForAMomentIsReadOnceItIsFree) {
   HeldSettingsFile disk;
   disk.files[kPath] = "[Option]\r\nTime=5\r\n";
   disk.heldReads = 3;
-  const SettingsAtStart read = ReadSettingsAtStart(disk.Calls(), kPath, kStamp);
-  ASSERT_TRUE(read.bytes.has_value());
-  EXPECT_EQ(*read.bytes, "[Option]\r\nTime=5\r\n");
+  const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
+  ASSERT_TRUE(read.fileRead);
+  EXPECT_EQ(read.document.Serialize(), u"[Option]\r\nTime=5\r\n");
   EXPECT_TRUE(read.writable);
   EXPECT_EQ(disk.waited, 600);
   EXPECT_EQ(disk.files.size(), 1u) << "nothing moved";
@@ -53,8 +55,9 @@ TEST(SettingsAtStart, AFileHeldForAMomentIsReadOnceItIsFree) {
 
 TEST(SettingsAtStart, AMissingFileIsTheDefaultsAtOnce) {
   HeldSettingsFile disk;
-  const SettingsAtStart read = ReadSettingsAtStart(disk.Calls(), kPath, kStamp);
-  EXPECT_FALSE(read.bytes.has_value());
+  const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
+  EXPECT_FALSE(read.fileRead);
+  EXPECT_EQ(read.document.Serialize(), u"");
   EXPECT_TRUE(read.writable);
   EXPECT_EQ(disk.waited, 0);
 }
@@ -66,8 +69,9 @@ TEST(SettingsAtStart, AFileThatStaysUnreadableIsKeptAsideAndAFreshOneWritten) {
   disk.files[kPath] = "the stored rules";
   disk.files[u"C:\\Tools\\Savrin.unreadable-20261209-183000.ini"] = "an earlier one";
   disk.heldReads = 1000;
-  const SettingsAtStart read = ReadSettingsAtStart(disk.Calls(), kPath, kStamp);
-  EXPECT_FALSE(read.bytes.has_value());
+  const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
+  EXPECT_FALSE(read.fileRead);
+  EXPECT_EQ(read.document.Serialize(), u"");
   EXPECT_TRUE(read.writable);
   EXPECT_EQ(read.keptAside, u"C:\\Tools\\Savrin.unreadable-20261209-183000-2.ini");
   EXPECT_EQ(disk.files[read.keptAside], "the stored rules");
@@ -84,16 +88,50 @@ TEST(SettingsAtStart, AFileThatCannotBeMovedIsNeverWrittenOverUntilItCan) {
   disk.files[kPath] = "the stored rules";
   disk.heldReads = 1000;
   disk.renameRefused = true;
-  const SettingsAtStart read = ReadSettingsAtStart(disk.Calls(), kPath, kStamp);
+  const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
   EXPECT_FALSE(read.writable);
+  EXPECT_FALSE(read.fileRead);
   EXPECT_EQ(disk.files[kPath], "the stored rules");
 
   std::u16string keptAside;
-  EXPECT_FALSE(MoveUnreadableSettingsAside(disk.Calls(), kPath, kStamp, keptAside));
+  EXPECT_FALSE(MoveUnreadableSettingsAside(kPath, kStamp, keptAside, disk.Calls()));
   disk.renameRefused = false;
-  EXPECT_TRUE(MoveUnreadableSettingsAside(disk.Calls(), kPath, kStamp, keptAside));
+  EXPECT_TRUE(MoveUnreadableSettingsAside(kPath, kStamp, keptAside, disk.Calls()));
   EXPECT_EQ(keptAside, u"C:\\Tools\\Savrin.unreadable-20261209-183000.ini");
   EXPECT_EQ(disk.files[keptAside], "the stored rules");
+}
+
+// The bytes are decoded as the settings file's encoding rules say: the
+// platform's code page is asked only for a file without a byte-order mark
+// that is not UTF-8.
+TEST(SettingsAtStart, TheFileIsDecodedAndOnlyNonUtf8TextGoesToTheCodePage) {
+  HeldSettingsFile disk;
+  int ansiCalls = 0;
+  const AnsiDecoder ansi = [&](std::string_view bytes) {
+    ++ansiCalls;
+    return invariants::DecodeLatin1(bytes);
+  };
+
+  disk.files[kPath] = std::string("\xFF\xFE[\0A\0]\0", 8);
+  EXPECT_EQ(ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls()).document.Serialize(), u"[A]\r\n");
+  disk.files[kPath] = "[\xE8\xA8\xAD]";
+  EXPECT_EQ(ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls()).document.Serialize(), u"[設]\r\n");
+  EXPECT_EQ(ansiCalls, 0);
+
+  disk.files[kPath] = "[Source]\r\n0=C:\\\xE9t\xE9\r\n";
+  const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls());
+  EXPECT_EQ(ansiCalls, 1);
+  EXPECT_EQ(read.document.Get(u"Source", u"0"), std::optional<std::u16string>(u"C:\\été"));
+}
+
+TEST(SettingsAtStart, AnEmptyFileIsReadAndHoldsTheDefaults) {
+  HeldSettingsFile disk;
+  disk.files[kPath] = "";
+  const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
+  EXPECT_TRUE(read.fileRead);
+  EXPECT_EQ(read.document.Serialize(), u"");
+  EXPECT_TRUE(read.writable);
+  EXPECT_EQ(disk.waited, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/settings_file.h"
 #include "settings/settings_load.h"
 #include "settings/settings_save.h"
+#include "settings/settings_start.h"
 #include "temp_folder.h"
 #include "tests/shared/settings_invariants.h"
 
@@ -20,15 +21,39 @@ TEST(SettingsStorage, WritesUtf16AndReadsBackTheSameDocument) {
   SaveAllSettings(doc, snapshot);
   ASSERT_TRUE(WriteSettingsDocument(path, doc).IsOk());
   EXPECT_EQ(ReadWholeFile(path).value_or("").substr(0, 4), std::string("\xFF\xFE;\0", 4));
-  const IniDocument back = ReadSettingsDocument(path, invariants::DecodeLatin1);
+  const SettingsAtStart read = ReadSettingsAtStart(path, u"20261209-183000", invariants::DecodeLatin1);
+  EXPECT_TRUE(read.fileRead);
+  EXPECT_TRUE(read.writable);
+  const IniDocument& back = read.document;
   EXPECT_EQ(back.Serialize(), doc.Serialize());
   EXPECT_EQ(LoadSettings(back).Rules, snapshot.Rules);
 }
 
 TEST(SettingsStorage, AMissingFileIsAnEmptyDocument) {
   TempFolder folder;
-  EXPECT_EQ(ReadSettingsDocument(folder.File(u"none.ini"), invariants::DecodeLatin1).Serialize(), u"");
-  EXPECT_EQ(ReadSettingsDocument(u"", invariants::DecodeLatin1).Serialize(), u"");
+  for (const std::u16string& path : {folder.File(u"none.ini"), std::u16string()}) {
+    const SettingsAtStart read = ReadSettingsAtStart(path, u"20261209-183000", invariants::DecodeLatin1);
+    EXPECT_EQ(read.document.Serialize(), u"");
+    EXPECT_FALSE(read.fileRead);
+    EXPECT_TRUE(read.writable);
+    EXPECT_EQ(read.keptAside, u"");
+  }
+  EXPECT_TRUE(folder.Names().empty()) << "nothing made, nothing moved";
+}
+
+// Something under the file's name that no read gets through (a folder
+// here): after the retries it is moved aside on the real disk, and the
+// session may write a fresh file.
+TEST(SettingsStorage, WhatCannotBeReadIsMovedAsideOnTheDisk) {
+  TempFolder folder;
+  const std::u16string path = folder.File(u"sorter.ini");
+  std::filesystem::create_directory(std::filesystem::path(path));
+  const SettingsAtStart read = ReadSettingsAtStart(path, u"20261209-183000", invariants::DecodeLatin1);
+  EXPECT_FALSE(read.fileRead);
+  EXPECT_TRUE(read.writable);
+  EXPECT_EQ(read.keptAside, folder.File(u"sorter.unreadable-20261209-183000.ini"));
+  EXPECT_EQ(folder.Names(), std::set<std::u16string>{u"sorter.unreadable-20261209-183000.ini"});
+  EXPECT_TRUE(WriteSettingsDocument(path, IniDocument(u"[Option]\r\n")).IsOk());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -144,6 +145,49 @@ TEST_F(TrayBlinkTest, NeverMoreThanTwoModifiesASecond) {
   EXPECT_GE(sink.modifies.size(), 19u);
 }
 
+// A sink that fails on the next `failures` modifies, as the shell's does when
+// it cannot allocate the tip text, and records the rest.
+class FailingSink : public TraySink {
+ public:
+  int failures = 0;
+  std::vector<int> icons;
+  void ModifyIcon(int icon) override {
+    if (failures > 0) {
+      --failures;
+      throw std::bad_alloc();
+    }
+    icons.push_back(icon);
+  }
+};
+
+TEST(TrayBlinkTurn, AModifyThatThrewIsSentAgainAtTheNextLook) {
+  TrayFlags flags;
+  std::atomic<uint32_t> passActive{1};
+  uint32_t now = 100;
+  FailingSink sink;
+  TrayBlinkWorker worker(flags, passActive, sink, [&] { return now; }, [](uint32_t) {});
+  flags.HiddenInTray = 1;
+
+  sink.failures = 1;
+  EXPECT_THROW(worker.Turn(), std::bad_alloc);
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::LookAgain);
+  EXPECT_EQ(sink.icons, std::vector<int>{130}) << "the running icon, sent again";
+
+  now = 600;
+  sink.failures = 1;
+  EXPECT_THROW(worker.Turn(), std::bad_alloc);
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::LookAgain);
+  EXPECT_EQ(sink.icons, (std::vector<int>{130, 129})) << "the blink icon, sent again";
+
+  passActive = 0;
+  sink.failures = 1;
+  EXPECT_THROW(worker.Turn(), std::bad_alloc);
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_EQ(sink.icons, (std::vector<int>{130, 129, 130})) << "the status icon, put back after all";
+  EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
+  EXPECT_EQ(sink.icons.size(), 3u) << "and only once";
+}
+
 TEST(TrayIcons, SetsAndRoles) {
   EXPECT_EQ(StatusIconResource(1, 0), 131);
   EXPECT_EQ(StatusIconResource(0, 0), 130);
@@ -193,15 +237,15 @@ class ThreadRecord : public TraySink {
   std::vector<uint32_t> sleeps_;
 };
 
-// The thread looks every tenth of a second while it blinks, so each change
-// of icon comes within 100 ms after the clock's half second; it wakes on the
-// signal and ends on Stop.
-TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
+// Runs the blinking thread on `clock`, each sleep moving it on, with `sink`
+// as its output, until `record` holds `modifies` icon changes (ten seconds
+// at most); then stops it. Returns the times of the changes as taken while
+// it still blinked: the status icon's return comes at any look.
+std::vector<uint32_t> BlinkOnAThread(ThreadRecord& record, std::atomic<uint32_t>& clock, TraySink& sink,
+                                     size_t modifies) {
   TrayFlags flags;
   std::atomic<uint32_t> passActive{0};
-  std::atomic<uint32_t> clock{100};
-  ThreadRecord record(clock);
-  TrayBlinkWorker worker(flags, passActive, record, [&] { return clock.load(); },
+  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
                          [&](uint32_t ms) {
                            record.Slept(ms);
                            clock += ms;
@@ -214,21 +258,54 @@ TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
   flags.HiddenInTray = 1;
   passActive = 1;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (record.Modifies() < 5 && std::chrono::steady_clock::now() < deadline) {
+  while (record.Modifies() < modifies && std::chrono::steady_clock::now() < deadline) {
     flags.TrayIconEvent.Set();
     std::this_thread::yield();
   }
-  // Taken while it still blinks: the status icon's return comes at any look.
   const std::vector<uint32_t> modifiedAt = record.ModifiedAt();
   passActive = 0;
   worker.Stop();
   thread.join();
+  return modifiedAt;
+}
+
+// The thread looks every tenth of a second while it blinks, so each change
+// of icon comes within 100 ms after the clock's half second; it wakes on the
+// signal and ends on Stop.
+TEST(TrayBlinkThread, LooksEveryTenthOfASecondWakesOnTheSignalAndStops) {
+  std::atomic<uint32_t> clock{100};
+  ThreadRecord record(clock);
+  const std::vector<uint32_t> modifiedAt = BlinkOnAThread(record, clock, record, 5);
 
   ASSERT_GE(modifiedAt.size(), 5u) << "the thread never blinked";
   for (size_t i = 1; i < modifiedAt.size(); ++i) EXPECT_LT(modifiedAt[i] % 500, 100u) << "modify " << i;
   const std::vector<uint32_t> sleeps = record.Sleeps();
   ASSERT_FALSE(sleeps.empty());
   for (const uint32_t sleep : sleeps) EXPECT_EQ(sleep, 100u);
+}
+
+// The thread outlives a sink that throws: the turn is taken again after the
+// usual pause, and the blinking goes on.
+TEST(TrayBlinkThread, ASinkThatThrowsEndsOneTurnNotTheThread) {
+  std::atomic<uint32_t> clock{100};
+  ThreadRecord record(clock);
+  class ThrowingFirst : public TraySink {
+   public:
+    explicit ThrowingFirst(ThreadRecord& record) : record_(record) {}
+    std::atomic<int> calls{0};
+    void ModifyIcon(int icon) override {
+      if (calls.fetch_add(1) == 0) throw std::bad_alloc();
+      record_.ModifyIcon(icon);
+    }
+
+   private:
+    ThreadRecord& record_;
+  } sink(record);
+  const std::vector<uint32_t> modifiedAt = BlinkOnAThread(record, clock, sink, 3);
+
+  EXPECT_GE(sink.calls.load(), 4) << "the first modify threw, and later ones came";
+  ASSERT_GE(modifiedAt.size(), 3u);
+  EXPECT_EQ(modifiedAt.front(), 200u) << "the running icon, sent again after one pause";
 }
 
 }  // namespace

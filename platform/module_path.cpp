@@ -1,4 +1,4 @@
-#include "app/module_path.h"
+#include "platform/module_path.h"
 
 namespace savrin {
 

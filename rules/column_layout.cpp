@@ -1,4 +1,4 @@
-#include "ui/column_layout.h"
+#include "rules/column_layout.h"
 
 namespace savrin {
 
