@@ -208,6 +208,17 @@ TEST_F(FormTest, AboutBoxOpensOnceAtATime) {
   AnswerMessageBox(third, IDOK);
 }
 
+TEST(SystemMenuResource, HoldsTheAboutItemsText) {
+  // The open system menu's items stay in the program's process under Wine;
+  // the text it appends comes from this string.
+  HMODULE exe = LoadLibraryExW((DriverFolder() + L"\\Savrin.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  wchar_t text[64] = {};
+  LoadStringW(exe, 101, text, 64);
+  EXPECT_STREQ(text, L"Savrin のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+  FreeLibrary(exe);
+}
+
 TEST_F(FormTest, NineteenTipsWithTheirTexts) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
