@@ -5,10 +5,6 @@
 
 namespace savrin {
 
-std::u16string PatternHistory::GetEntry(int index) const {
-  return index >= 0 && index < GetCount() ? entries_[static_cast<size_t>(index)] : std::u16string();
-}
-
 void PatternHistory::Append(std::u16string_view text) {
   entries_.emplace_back(text.substr(0, kMaxTextLength));
   if (display_ != nullptr) display_->EntryAppended(entries_.back());

@@ -23,7 +23,6 @@ class PatternHistory {
   void SetDisplay(PatternHistoryDisplay* display) { display_ = display; }
 
   int GetCount() const { return static_cast<int>(entries_.size()); }
-  std::u16string GetEntry(int index) const;
   const std::vector<std::u16string>& Entries() const { return entries_; }
   // Texts over 260 characters are cut: no longer text may enter the history.
   void Append(std::u16string_view text);
