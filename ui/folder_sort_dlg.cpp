@@ -9,6 +9,7 @@
 #include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "rules/column_layout.h"
+#include "sorting/file_operation.h"
 #include "sorting/interval_text.h"
 #include "sorting/sort_schedule.h"
 #include "ui/about_box.h"
@@ -66,8 +67,10 @@ BOOL CFolderSortDlg::OnInitDialog() {
 
 void CFolderSortDlg::StartFileOpWorker() {
   HWND window = Handle();
+  // On the file-operation thread, with that thread's own file system.
   fileOpWorker_ = std::make_unique<FileOpWorker>(
-      Sort.HandOver, [this](const FileOpRequest& request) { PerformRequest(request); },
+      Sort.HandOver,
+      [this](const FileOpRequest& request) { PerformFileOperation(*workerFileSystem_, ToFileOperation(request)); },
       // Wakes the pass, which waits for input while the operation runs.
       [window] { PostMessageW(window, WM_NULL, 0, 0); });
   // Never joined: the thread ends with the process, which ends only while no
@@ -252,10 +255,7 @@ void CFolderSortDlg::OnDestroy() {
 // --- schedule and pass --------------------------------------------------
 
 void CFolderSortDlg::RunSortingPass() {
-  WindowPassHost host(
-      Handle(), Rules, [this] { SignalTrayIcon(); },
-      {[this](const std::u16string& folder) { MakeFolderPathExistFor(folder); },
-       [this](const std::u16string& pattern) { return AnyEntryMatchesFor(pattern); }});
+  WindowPassHost host(Handle(), Rules, Tray.TrayIconEvent, *passFileSystem_);
   savrin::RunSortingPass(host, Sort);
   int exitCode = 0;
   if (host.TakeQuitRequest(exitCode)) PostQuitMessage(exitCode);
@@ -263,15 +263,12 @@ void CFolderSortDlg::RunSortingPass() {
 
 void CFolderSortDlg::PostQuit() { PostQuitMessage(0); }
 
+// Outside a pass a quit that was taken goes straight back to the queue, for
+// the modal run to end on.
 void CFolderSortDlg::DispatchOneMessage() {
-  MSG message;
-  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return;
-  if (message.message == WM_QUIT) {
-    PostQuitMessage(static_cast<int>(message.wParam));
-    return;
-  }
-  TranslateMessage(&message);
-  DispatchMessageW(&message);
+  std::optional<int> quitTaken;
+  savrin::DispatchOneMessage(quitTaken);
+  if (quitTaken) PostQuitMessage(*quitTaken);
 }
 
 void CFolderSortDlg::SetProgressPosition(uint32_t position) {

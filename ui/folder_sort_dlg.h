@@ -75,11 +75,8 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void OnIntervalSpin(int delta);
   void OnStopMonitoringClick();
 
-  // Files, through the file-operation engine.
+  // The file-operation thread.
   void StartFileOpWorker();
-  void PerformRequest(const FileOpRequest& request);
-  void MakeFolderPathExistFor(const std::u16string& folderPath);
-  bool AnyEntryMatchesFor(const std::u16string& sourcePattern);
 
   // Settings (folder_sort_dlg_settings.cpp).
   void LoadSettingsAtStart();

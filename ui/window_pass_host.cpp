@@ -6,6 +6,8 @@
 #include <ctime>
 
 #include "res/resource.h"
+#include "sorting/folder_path.h"
+#include "sorting/source_match.h"
 #include "ui/win_text.h"
 
 namespace savrin {
@@ -16,15 +18,27 @@ void EnableEditButtons(HWND window, bool enable) {
   }
 }
 
-WindowPassHost::WindowPassHost(HWND window, const RuleList& rules, std::function<void()> signalTrayIcon,
-                               FileSystemCalls files)
-    : window_(window), rules_(rules), signalTrayIcon_(std::move(signalTrayIcon)), files_(std::move(files)) {}
+bool DispatchOneMessage(std::optional<int>& quitTaken) {
+  MSG message;
+  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (message.message == WM_QUIT) {
+    quitTaken = static_cast<int>(message.wParam);
+    return true;
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return true;
+}
+
+WindowPassHost::WindowPassHost(HWND window, const RuleList& rules, ManualResetEvent& trayIconEvent,
+                               FileSystem& files)
+    : window_(window), rules_(rules), trayIconEvent_(trayIconEvent), files_(files) {}
 
 bool WindowPassHost::TakeQuitRequest(int& exitCode) {
-  exitCode = quitCode_;
-  const bool taken = quitTaken_;
-  quitTaken_ = false;
-  return taken;
+  if (!quitTaken_) return false;
+  exitCode = *quitTaken_;
+  quitTaken_.reset();
+  return true;
 }
 
 int WindowPassHost::RuleCount() { return rules_.GetCount(); }
@@ -50,24 +64,9 @@ void WindowPassHost::SetProgressPosition(uint32_t position) {
   SendDlgItemMessageW(window_, IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
 }
 
-void WindowPassHost::SignalTrayIcon() {
-  if (signalTrayIcon_) signalTrayIcon_();
-}
+void WindowPassHost::SignalTrayIcon() { trayIconEvent_.Set(); }
 
-bool WindowPassHost::DispatchOneMessage() {
-  MSG message;
-  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
-  if (message.message == WM_QUIT) {
-    quitTaken_ = true;
-    quitCode_ = static_cast<int>(message.wParam);
-    return true;
-  }
-  // Straight to the window procedure: no dialog keyboard handling here, so
-  // Escape cannot end the program in the middle of a pass.
-  TranslateMessage(&message);
-  DispatchMessageW(&message);
-  return true;
-}
+bool WindowPassHost::DispatchOneMessage() { return savrin::DispatchOneMessage(quitTaken_); }
 
 void WindowPassHost::WaitForActivity(uint32_t milliseconds) {
   // The worker posts a message to the window when an operation ends, so a
@@ -76,11 +75,11 @@ void WindowPassHost::WaitForActivity(uint32_t milliseconds) {
 }
 
 void WindowPassHost::MakeFolderPathExist(const std::u16string& folderPath) {
-  if (files_.makeFolderPathExist) files_.makeFolderPathExist(folderPath);
+  savrin::MakeFolderPathExist(files_, folderPath);
 }
 
 bool WindowPassHost::AnyEntryMatches(const std::u16string& sourcePattern) {
-  return files_.anyEntryMatches && files_.anyEntryMatches(sourcePattern);
+  return savrin::AnyEntryMatches(files_, sourcePattern);
 }
 
 uint32_t WindowPassHost::Milliseconds() { return timeGetTime(); }
