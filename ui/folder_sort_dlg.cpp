@@ -218,7 +218,7 @@ bool CFolderSortDlg::OnClose() {
     // Never interrupt a file operation: the first idle tick ends the program.
     Sort.ProcessingTitle = kExitPendingTitle;
     Sort.ExitPending = 1;
-    EnableEditButtons(Handle(), false);
+    EnableEditButtons(*this, false);
     return true;
   }
   ReadForm();

@@ -42,13 +42,13 @@ int CALLBACK BrowseCallback(HWND picker, UINT event, LPARAM, LPARAM path) {
 
 void CFolderSortDlg::ReadForm() {
   ExchangeGuard guard(exchangingForm_);
-  Form.DestinationText = FromWide(GetWindowTextString(Control(IDC_DESTINATION_EDIT)));
-  Form.SourceText = FromWide(GetWindowTextString(Control(IDC_SOURCE_EDIT)));
+  Form.DestinationText = FromWide(ItemText(IDC_DESTINATION_EDIT));
+  Form.SourceText = FromWide(ItemText(IDC_SOURCE_EDIT));
   Form.MethodIndex = SelectedIndex(Control(IDC_METHOD_COMBO));
   Form.CollisionIndex = SelectedIndex(Control(IDC_COLLISION_COMBO));
-  Form.ConditionText = FromWide(GetWindowTextString(Control(IDC_CONDITION_COMBO)));
-  Form.IntervalText = FromWide(GetWindowTextString(Control(IDC_INTERVAL_EDIT)));
-  Sort.MonitoringStopped = SendMessageW(Control(IDC_STOP_MONITORING), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  Form.ConditionText = FromWide(ItemText(IDC_CONDITION_COMBO));
+  Form.IntervalText = FromWide(ItemText(IDC_INTERVAL_EDIT));
+  Sort.MonitoringStopped = IsItemChecked(IDC_STOP_MONITORING) ? 1 : 0;
 }
 
 void CFolderSortDlg::WriteForm() {
@@ -67,9 +67,8 @@ void CFolderSortDlg::WriteForm() {
 
 // Rewriting an unchanged text would move the caret and drop the selection.
 void CFolderSortDlg::WriteTextIfDifferent(int controlId, const std::u16string& text) {
-  HWND control = Control(controlId);
   const std::wstring wide = ToWide(text);
-  if (GetWindowTextString(control) != wide) SetWindowTextW(control, wide.c_str());
+  if (ItemText(controlId) != wide) SetItemText(controlId, wide);
 }
 
 // The field shows the first history entry that begins with the condition, as
@@ -106,10 +105,7 @@ void CFolderSortDlg::BrowseForFolder(int editId, const wchar_t* title) {
   }
 
   WriteForm();
-  HWND edit = Control(editId);
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  FocusItemSelectingAll(editId);
   ReadForm();
   SaveAllSettings();
 }

@@ -3,8 +3,6 @@
 // interval and the stop check box) that steer the schedule.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <optional>
 #include <thread>
 
@@ -34,7 +32,7 @@ void CFolderSortDlg::StartFileOpWorker() {
 }
 
 void CFolderSortDlg::RunSortingPass() {
-  WindowPassHost host(Handle(), Rules, Tray.TrayIconEvent, *passFileSystem_);
+  WindowPassHost host(*this, Rules, Tray.TrayIconEvent, *passFileSystem_);
   savrin::RunSortingPass(host, Sort);
   int exitCode = 0;
   if (host.TakeQuitRequest(exitCode)) PostQuitMessage(exitCode);
@@ -51,7 +49,7 @@ void CFolderSortDlg::DispatchOneMessage() {
 }
 
 void CFolderSortDlg::SetProgressPosition(uint32_t position) {
-  SendMessageW(Control(IDC_ELAPSED_PROGRESS), PBM_SETPOS, position, 0);
+  SetItemProgressPosition(IDC_ELAPSED_PROGRESS, position);
 }
 
 void CFolderSortDlg::SignalTrayIcon() { Tray.TrayIconEvent.Set(); }
@@ -60,8 +58,8 @@ void CFolderSortDlg::SetInterval(uint32_t seconds) {
   Form.IntervalText = NumberText(seconds);
   Sort.ElapsedSeconds = 0;
   Sort.IntervalSeconds = static_cast<int32_t>(seconds);
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(seconds));
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
+  SetItemProgressRange(IDC_ELAPSED_PROGRESS, static_cast<int>(seconds));
+  SetItemProgressPosition(IDC_ELAPSED_PROGRESS, 0);
 }
 
 void CFolderSortDlg::OnIntervalChange() {
@@ -87,10 +85,7 @@ void CFolderSortDlg::OnIntervalSpin(int delta) {
   ReadForm();
   SetInterval(ApplyIntervalSpin(Form.IntervalText, delta, static_cast<uint32_t>(Sort.IntervalSeconds)));
   WriteForm();
-  HWND edit = Control(IDC_INTERVAL_EDIT);
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  FocusItemSelectingAll(IDC_INTERVAL_EDIT);
   ReadForm();
   SaveAllSettings();
 }

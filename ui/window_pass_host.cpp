@@ -1,6 +1,5 @@
 #include "ui/window_pass_host.h"
 
-#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <ctime>
@@ -12,10 +11,8 @@
 
 namespace savrin {
 
-void EnableEditButtons(HWND window, bool enable) {
-  for (int id : {IDC_ADD_RULE, IDC_DELETE_RULE, IDC_MODIFY_RULE, IDC_MOVE_UP, IDC_MOVE_DOWN}) {
-    EnableWindow(GetDlgItem(window, id), enable ? TRUE : FALSE);
-  }
+void EnableEditButtons(DialogBase& window, bool enable) {
+  for (int id : {IDC_ADD_RULE, IDC_DELETE_RULE, IDC_MODIFY_RULE, IDC_MOVE_UP, IDC_MOVE_DOWN}) window.EnableItem(id, enable);
 }
 
 bool DispatchOneMessage(std::optional<int>& quitTaken) {
@@ -30,7 +27,7 @@ bool DispatchOneMessage(std::optional<int>& quitTaken) {
   return true;
 }
 
-WindowPassHost::WindowPassHost(HWND window, const RuleList& rules, ManualResetEvent& trayIconEvent,
+WindowPassHost::WindowPassHost(DialogBase& window, const RuleList& rules, ManualResetEvent& trayIconEvent,
                                FileSystem& files)
     : window_(window), rules_(rules), trayIconEvent_(trayIconEvent), files_(files) {}
 
@@ -49,19 +46,19 @@ std::optional<SortRule> WindowPassHost::ReadRule(int index) {
   return *rule;
 }
 
-std::u16string WindowPassHost::WindowTitle() { return FromWide(GetWindowTextString(window_)); }
+std::u16string WindowPassHost::WindowTitle() { return FromWide(GetWindowTextString(window_.Handle())); }
 
 // A caption change is a round trip to the window manager; an idle pass puts
 // back the title it never changed, so an unchanged title is left alone.
 void WindowPassHost::SetWindowTitle(const std::u16string& title) {
   const std::wstring wide = ToWide(title);
-  if (GetWindowTextString(window_) != wide) SetWindowTextW(window_, wide.c_str());
+  if (GetWindowTextString(window_.Handle()) != wide) SetWindowTextW(window_.Handle(), wide.c_str());
 }
 
 void WindowPassHost::EnableEditButtons(bool enable) { savrin::EnableEditButtons(window_, enable); }
 
 void WindowPassHost::SetProgressPosition(uint32_t position) {
-  SendDlgItemMessageW(window_, IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
+  window_.SetItemProgressPosition(IDC_ELAPSED_PROGRESS, position);
 }
 
 void WindowPassHost::SignalTrayIcon() { trayIconEvent_.Set(); }

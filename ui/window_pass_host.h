@@ -7,6 +7,7 @@
 #include "platform/manual_reset_event.h"
 #include "rules/rule_list.h"
 #include "sorting/sorting_pass.h"
+#include "ui/dialog_base.h"
 
 namespace savrin {
 
@@ -25,7 +26,7 @@ bool DispatchOneMessage(std::optional<int>& quitTaken);
 // for one pass, on the user-interface thread; `files` is that thread's own.
 class WindowPassHost : public SortingPassHost {
  public:
-  WindowPassHost(HWND window, const RuleList& rules, ManualResetEvent& trayIconEvent, FileSystem& files);
+  WindowPassHost(DialogBase& window, const RuleList& rules, ManualResetEvent& trayIconEvent, FileSystem& files);
 
   // A quit request the pass's pump took from the queue, to be posted again
   // once the pass is over: swallowing it would keep the program running.
@@ -46,7 +47,7 @@ class WindowPassHost : public SortingPassHost {
   int64_t CalendarSeconds() override;
 
  private:
-  HWND window_;
+  DialogBase& window_;
   const RuleList& rules_;
   ManualResetEvent& trayIconEvent_;
   FileSystem& files_;
@@ -55,6 +56,6 @@ class WindowPassHost : public SortingPassHost {
 
 // Enables or disables the rule-editing buttons Add, Delete, Modify, Up and
 // Down, in that order; nothing else.
-void EnableEditButtons(HWND window, bool enable);
+void EnableEditButtons(DialogBase& window, bool enable);
 
 }  // namespace savrin
