@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "rules/main_form.h"
 #include "rules/pattern_history.h"
@@ -120,6 +121,9 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   // pass on this thread, the engine on the file-operation thread.
   std::unique_ptr<FileSystem> passFileSystem_ = MakePlatformFileSystem();
   std::unique_ptr<FileSystem> workerFileSystem_ = MakePlatformFileSystem();
+  // The pass's title blinks and the blinking thread's icon blinks on this one
+  // clock, so the two keep step.
+  Clock& clock_ = PlatformClock();
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
   UINT taskbarCreatedMessage_ = 0;

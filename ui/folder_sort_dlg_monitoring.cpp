@@ -33,7 +33,7 @@ void CFolderSortDlg::StartFileOpWorker() {
 
 void CFolderSortDlg::RunSortingPass() {
   WindowPassHost host(*this, Rules, Tray.TrayIconEvent, *passFileSystem_);
-  savrin::RunSortingPass(host, Sort);
+  savrin::RunSortingPass(host, clock_, Sort);
   int exitCode = 0;
   if (host.TakeQuitRequest(exitCode)) PostQuitMessage(exitCode);
 }

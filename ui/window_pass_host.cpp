@@ -1,9 +1,5 @@
 #include "ui/window_pass_host.h"
 
-#include <mmsystem.h>
-
-#include <ctime>
-
 #include "res/resource.h"
 #include "sorting/folder_path.h"
 #include "sorting/source_match.h"
@@ -78,9 +74,5 @@ void WindowPassHost::MakeFolderPathExist(const std::u16string& folderPath) {
 bool WindowPassHost::AnyEntryMatches(const std::u16string& sourcePattern) {
   return savrin::AnyEntryMatches(files_, sourcePattern);
 }
-
-uint32_t WindowPassHost::Milliseconds() { return timeGetTime(); }
-
-int64_t WindowPassHost::CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 }  // namespace savrin
