@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <stdexcept>
 
 #include "sorting/file_op_request.h"
@@ -135,7 +134,7 @@ RealPassHost::~RealPassHost() {
   thread_.join();
 }
 
-void RealPassHost::RunPass() { RunSortingPass(*this, state_); }
+void RealPassHost::RunPass() { RunSortingPass(*this, PlatformClock(), state_); }
 
 std::optional<SortRule> RealPassHost::ReadRule(int index) {
   if (index < 0 || index >= RuleCount()) return std::nullopt;
@@ -156,13 +155,5 @@ void RealPassHost::MakeFolderPathExist(const std::u16string& folderPath) {
 bool RealPassHost::AnyEntryMatches(const std::u16string& sourcePattern) {
   return savrin::AnyEntryMatches(*passFiles_, sourcePattern);
 }
-
-uint32_t RealPassHost::Milliseconds() {
-  return static_cast<uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-          .count());
-}
-
-int64_t RealPassHost::CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 }  // namespace savrin::bench

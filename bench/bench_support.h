@@ -101,8 +101,6 @@ class RealPassHost : public SortingPassHost {
   void WaitForActivity(uint32_t milliseconds) override;
   void MakeFolderPathExist(const std::u16string& folderPath) override;
   bool AnyEntryMatches(const std::u16string& sourcePattern) override;
-  uint32_t Milliseconds() override;
-  int64_t CalendarSeconds() override;
 
  private:
   SortState state_;

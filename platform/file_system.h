@@ -70,6 +70,19 @@ struct CopyReport {
 // can fail any single step. Paths are full paths in which '\' and '/' both
 // separate. No call follows up with a second attempt of its own: retrying is
 // the engine's decision.
+//
+// Threads: an instance is used by one thread at a time, and the program
+// gives each thread that needs one its own: the main window has one for the
+// pass on the user-interface thread and one for the engine on the
+// file-operation thread. The two platform backends would in fact bear
+// concurrent calls, for they keep nothing that changes after construction
+// (the flushing choice; the POSIX content comparison's buffers are per
+// thread) and every call works through handles or descriptors of its own;
+// but fakes and wrappers (the tests' in-memory disk, the fault-injecting and
+// power-cut file systems) keep their state without locks, and the seam
+// promises no more than they keep. An instance made on one thread and used
+// on another (the worker's, made with the window) passes between them
+// through a synchronising step, such as the thread's start or join.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

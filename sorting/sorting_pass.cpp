@@ -12,8 +12,12 @@ constexpr uint32_t kCalendarPollMilliseconds = 50;
 
 class PassRun {
  public:
-  PassRun(SortingPassHost& host, SortState& state)
-      : host_(host), state_(state), savedTitle_(host.WindowTitle()), startSeconds_(host.CalendarSeconds()) {}
+  PassRun(SortingPassHost& host, Clock& clock, SortState& state)
+      : host_(host),
+        clock_(clock),
+        state_(state),
+        savedTitle_(host.WindowTitle()),
+        startSeconds_(clock.CalendarSeconds()) {}
 
   void Run() {
     state_.ElapsedSeconds = 0;
@@ -53,12 +57,12 @@ class PassRun {
 
   void WaitForFileOp() {
     while (state_.HandOver.Busy()) {
-      const bool blinking = host_.CalendarSeconds() - startSeconds_ > 1;
+      const bool blinking = clock_.CalendarSeconds() - startSeconds_ > 1;
       if (blinking) UpdateTitle();
       if (host_.DispatchOneMessage()) continue;
       // Nothing to do until a message comes, the operation ends or the title
       // is due to change: block instead of spinning.
-      const uint32_t untilHalfSecond = 500 - host_.Milliseconds() % 500;
+      const uint32_t untilHalfSecond = 500 - clock_.Milliseconds() % 500;
       host_.WaitForActivity(blinking ? untilHalfSecond : std::min(untilHalfSecond, kCalendarPollMilliseconds));
     }
   }
@@ -67,16 +71,17 @@ class PassRun {
   // clock, the saved title in the second half; the clock is read afresh for
   // the second test.
   void UpdateTitle() {
-    if (host_.Milliseconds() % 1000 < 500 && !showingProcessingTitle_) {
+    if (clock_.Milliseconds() % 1000 < 500 && !showingProcessingTitle_) {
       host_.SetWindowTitle(state_.ProcessingTitle);
       showingProcessingTitle_ = true;
-    } else if (host_.Milliseconds() % 1000 >= 500 && showingProcessingTitle_) {
+    } else if (clock_.Milliseconds() % 1000 >= 500 && showingProcessingTitle_) {
       host_.SetWindowTitle(savedTitle_);
       showingProcessingTitle_ = false;
     }
   }
 
   SortingPassHost& host_;
+  Clock& clock_;
   SortState& state_;
   const std::u16string savedTitle_;
   const int64_t startSeconds_;
@@ -85,9 +90,9 @@ class PassRun {
 
 }  // namespace
 
-void RunSortingPass(SortingPassHost& host, SortState& state) {
+void RunSortingPass(SortingPassHost& host, Clock& clock, SortState& state) {
   state.PassRunning = true;
-  PassRun(host, state).Run();
+  PassRun(host, clock, state).Run();
   state.PassRunning = false;
 }
 

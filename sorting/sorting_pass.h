@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/clock.h"
 #include "rules/sort_rule.h"
 #include "sorting/sort_state.h"
 
@@ -28,16 +29,14 @@ class SortingPassHost {
   virtual void WaitForActivity(uint32_t milliseconds) = 0;
   virtual void MakeFolderPathExist(const std::u16string& folderPath) = 0;
   virtual bool AnyEntryMatches(const std::u16string& sourcePattern) = 0;
-  // The millisecond clock (only its value modulo 1000 is used) and the
-  // calendar clock in whole seconds.
-  virtual uint32_t Milliseconds() = 0;
-  virtual int64_t CalendarSeconds() = 0;
 };
 
 // One pass over every rule, in list order, handing at most one file
 // operation at a time to the worker and waiting for each before it reads the
 // next rule. Runs on the user-interface thread and keeps dispatching messages
-// while it waits, so any handler can run in its middle.
-void RunSortingPass(SortingPassHost& host, SortState& state);
+// while it waits, so any handler can run in its middle. The title blinks on
+// `clock`: its calendar seconds say when blinking may begin, its
+// millisecond clock's half seconds when the title changes.
+void RunSortingPass(SortingPassHost& host, Clock& clock, SortState& state);
 
 }  // namespace savrin

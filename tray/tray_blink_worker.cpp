@@ -6,8 +6,8 @@
 namespace savrin {
 
 TrayBlinkWorker::TrayBlinkWorker(TrayFlags& flags, const std::atomic<uint32_t>& passActive, TraySink& sink,
-                                 Clock clock, Sleep sleep)
-    : flags_(flags), passActive_(passActive), sink_(sink), clock_(std::move(clock)), sleep_(std::move(sleep)) {}
+                                 Clock& clock)
+    : flags_(flags), passActive_(passActive), sink_(sink), clock_(clock) {}
 
 void TrayBlinkWorker::Run() {
   // Reset, then wait: a signal given before the thread started is dropped,
@@ -21,7 +21,7 @@ void TrayBlinkWorker::Run() {
       case Next::LookAgain:
         break;
       case Next::SleepThenLook:
-        sleep_(100);
+        clock_.SleepFor(100);
         break;
       case Next::WaitForSignal:
         // Wait, then reset: a signal that came while blinking makes this wait
@@ -43,7 +43,7 @@ void TrayBlinkWorker::Stop() {
 TrayBlinkWorker::Next TrayBlinkWorker::Turn() {
   const uint32_t newShell = flags_.NewShellIcons.load();
   if (flags_.HiddenInTray.load() != 0 && passActive_.load() != 0) {
-    const uint32_t phase = clock_() % 1000;
+    const uint32_t phase = clock_.Milliseconds() % 1000;
     if (phase < 500) {
       if (normalShown_) return Next::SleepThenLook;
       sink_.ModifyIcon(TrayIconResource(TrayIconRole::Running, newShell));

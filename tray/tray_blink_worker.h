@@ -1,8 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <functional>
-
+#include "platform/clock.h"
 #include "platform/manual_reset_event.h"
 
 namespace savrin {
@@ -29,12 +28,11 @@ class TraySink {
 // the tray: the running icon in the first half of each second of the
 // millisecond clock, the blink icon in the second half. When the blinking
 // ends it puts the status icon back, if the blink icon was ever shown.
+// `clock` gives the millisecond clock and the pause between looks; it is
+// used from the blinking thread.
 class TrayBlinkWorker {
  public:
-  using Clock = std::function<uint32_t()>;
-  using Sleep = std::function<void(uint32_t milliseconds)>;
-
-  TrayBlinkWorker(TrayFlags& flags, const std::atomic<uint32_t>& passActive, TraySink& sink, Clock clock, Sleep sleep);
+  TrayBlinkWorker(TrayFlags& flags, const std::atomic<uint32_t>& passActive, TraySink& sink, Clock& clock);
 
   // The thread's body: reset and wait, then turn for ever (until Stop). An
   // exception from the sink or the clock ends that turn only.
@@ -50,8 +48,7 @@ class TrayBlinkWorker {
   TrayFlags& flags_;
   const std::atomic<uint32_t>& passActive_;
   TraySink& sink_;
-  Clock clock_;
-  Sleep sleep_;
+  Clock& clock_;
   std::atomic<bool> stopping_{false};
   // True after the running icon was sent, false after the blink icon; kept
   // from one spell of blinking to the next.

@@ -1,5 +1,7 @@
 #include "ui/dialog_base.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <string>
 
@@ -43,6 +45,31 @@ HWND DialogBase::Control(int id) const {
   HWND handle = GetDlgItem(window_, id);
   if (handle != nullptr) controls_.emplace_back(id, handle);
   return handle;
+}
+
+std::wstring DialogBase::ItemText(int id) const { return GetWindowTextString(Control(id)); }
+
+void DialogBase::SetItemText(int id, const std::wstring& text) { SetWindowTextW(Control(id), text.c_str()); }
+
+void DialogBase::EnableItem(int id, bool enable) { EnableWindow(Control(id), enable ? TRUE : FALSE); }
+
+bool DialogBase::IsItemChecked(int id) const {
+  return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void DialogBase::FocusItemSelectingAll(int id) {
+  HWND edit = Control(id);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
+
+void DialogBase::SetItemProgressRange(int id, int maximum) {
+  SendMessageW(Control(id), PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
+}
+
+void DialogBase::SetItemProgressPosition(int id, uint32_t position) {
+  SendMessageW(Control(id), PBM_SETPOS, position, 0);
 }
 
 void DialogBase::EndModal(INT_PTR code) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,19 @@ class DialogBase {
   // timer that reads a form ten times a second pays it each time), so each
   // handle is kept after its first look-up.
   HWND Control(int id) const;
+
+  // The few things done to controls by id often enough to be worth a name;
+  // each goes through Control's cache.
+  std::wstring ItemText(int id) const;
+  void SetItemText(int id, const std::wstring& text);
+  void EnableItem(int id, bool enable);
+  bool IsItemChecked(int id) const;
+  // Focuses an edit control with its whole text selected and the caret
+  // scrolled into view, as after the user tabbed into it.
+  void FocusItemSelectingAll(int id);
+  // A progress bar's range, from 0 to `maximum`, and its position in it.
+  void SetItemProgressRange(int id, int maximum);
+  void SetItemProgressPosition(int id, uint32_t position);
 
   // Creates the window, fetches and dispatches until EndModal or a quit
   // message, then hides and destroys the window. Returns the end code.

@@ -1,15 +1,14 @@
+// The main window's life and its message routing: start-up, the handlers
+// every message goes through, the end; and what the editing commands ask of
+// the window.
 #include "ui/folder_sort_dlg.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <thread>
-
-#include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "rules/column_layout.h"
-#include "sorting/interval_text.h"
 #include "sorting/sort_schedule.h"
 #include "ui/about_box.h"
 #include "ui/message_box.h"
@@ -62,19 +61,6 @@ BOOL CFolderSortDlg::OnInitDialog() {
   ChooseTrayIconSet();
   PlaceWindow();
   return TRUE;
-}
-
-void CFolderSortDlg::StartFileOpWorker() {
-  HWND window = Handle();
-  fileOpWorker_ = std::make_unique<FileOpWorker>(
-      Sort.HandOver, [this](const FileOpRequest& request) { PerformRequest(request); },
-      // Wakes the pass, which waits for input while the operation runs.
-      [window] { PostMessageW(window, WM_NULL, 0, 0); });
-  // Never joined: the thread ends with the process, which ends only while no
-  // request is pending.
-  std::thread([worker = fileOpWorker_.get()] {
-    CallGuarded("the file-operation thread", [worker] { worker->Run(); });
-  }).detach();
 }
 
 void CFolderSortDlg::AppendAboutMenuItem() {
@@ -232,7 +218,7 @@ bool CFolderSortDlg::OnClose() {
     // Never interrupt a file operation: the first idle tick ends the program.
     Sort.ProcessingTitle = kExitPendingTitle;
     Sort.ExitPending = 1;
-    EnableEditButtons(Handle(), false);
+    EnableEditButtons(*this, false);
     return true;
   }
   ReadForm();
@@ -247,83 +233,6 @@ void CFolderSortDlg::OnDestroy() {
   KillTimer(Handle(), kSortTimerId);
   ReadForm();
   SaveAllSettingsAndWindowRect();
-}
-
-// --- schedule and pass --------------------------------------------------
-
-void CFolderSortDlg::RunSortingPass() {
-  WindowPassHost host(
-      Handle(), Rules, [this] { SignalTrayIcon(); },
-      {[this](const std::u16string& folder) { MakeFolderPathExistFor(folder); },
-       [this](const std::u16string& pattern) { return AnyEntryMatchesFor(pattern); }});
-  savrin::RunSortingPass(host, Sort);
-  int exitCode = 0;
-  if (host.TakeQuitRequest(exitCode)) PostQuitMessage(exitCode);
-}
-
-void CFolderSortDlg::PostQuit() { PostQuitMessage(0); }
-
-void CFolderSortDlg::DispatchOneMessage() {
-  MSG message;
-  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return;
-  if (message.message == WM_QUIT) {
-    PostQuitMessage(static_cast<int>(message.wParam));
-    return;
-  }
-  TranslateMessage(&message);
-  DispatchMessageW(&message);
-}
-
-void CFolderSortDlg::SetProgressPosition(uint32_t position) {
-  SendMessageW(Control(IDC_ELAPSED_PROGRESS), PBM_SETPOS, position, 0);
-}
-
-void CFolderSortDlg::SignalTrayIcon() { Tray.TrayIconEvent.Set(); }
-
-// --- monitoring options --------------------------------------------------
-
-void CFolderSortDlg::SetInterval(uint32_t seconds) {
-  Form.IntervalText = NumberText(seconds);
-  Sort.ElapsedSeconds = 0;
-  Sort.IntervalSeconds = static_cast<int32_t>(seconds);
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(seconds));
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
-}
-
-void CFolderSortDlg::OnIntervalChange() {
-  const std::u16string previous = Form.IntervalText;
-  ReadForm();
-  const IntervalEdit edit = ApplyIntervalText(previous, Form.IntervalText);
-  if (edit.NewInterval) {
-    SetInterval(*edit.NewInterval);
-  } else {
-    Form.IntervalText = edit.Text;
-  }
-  WriteForm();
-  ReadForm();
-  SaveAllSettings();
-}
-
-void CFolderSortDlg::OnIntervalKillFocus() {
-  Form.IntervalText = NumberText(Sort.IntervalSeconds);
-  WriteForm();
-}
-
-void CFolderSortDlg::OnIntervalSpin(int delta) {
-  ReadForm();
-  SetInterval(ApplyIntervalSpin(Form.IntervalText, delta, static_cast<uint32_t>(Sort.IntervalSeconds)));
-  WriteForm();
-  HWND edit = Control(IDC_INTERVAL_EDIT);
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
-  ReadForm();
-  SaveAllSettings();
-}
-
-void CFolderSortDlg::OnStopMonitoringClick() {
-  ReadForm();
-  Tray.TrayStatusCopy = Sort.MonitoringStopped;
 }
 
 // --- what the editing commands need -----------------------------------------

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "rules/main_form.h"
 #include "rules/pattern_history.h"
@@ -30,65 +31,61 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
  public:
   CFolderSortDlg();
 
- protected:
-  BOOL OnInitDialog() override;
-  bool PreTranslateMessage(MSG& message) override;
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
  private:
-  // Form exchange (folder_sort_dlg_form.cpp). Both run with the controls'
-  // change notifications locked out.
-  void ReadForm() override;
-  void WriteForm() override;
-  void WriteTextIfDifferent(int controlId, const std::u16string& text);
-  void WriteConditionText();
+  // Each group of member functions is defined in the file its comment names.
 
+  // folder_sort_dlg.cpp: start-up, the routing of every message to its
+  // handler, the end; and what the editing commands ask of the window.
+  BOOL OnInitDialog() override;
   void AppendAboutMenuItem();
   void ApplyFormDefaults();
   void SetUpRuleListColumns();
-  void PlaceWindow();
-
+  bool PreTranslateMessage(MSG& message) override;
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnCommand(WORD id, WORD code);
   bool OnNotify(const NMHDR& header);
   bool OnSysCommand(WPARAM id);
-  void BrowseForFolder(int editId, const wchar_t* title);
   bool OnPaint();
   bool OnClose();
   void OnDestroy();
-
-  // RuleCommandHost: what the editing commands need of the window.
   PromptAnswer Prompt(const std::u16string& text, PromptButtons buttons) override;
   bool PathExists(const std::u16string& path) override;
   bool IsAltDown() override;
 
-  // TickHost
+  // folder_sort_dlg_form.cpp: the rule form's exchange with the controls
+  // (for the editing commands and the tick alike; both directions run with
+  // the controls' change notifications locked out) and the folder pickers.
+  void ReadForm() override;
+  void WriteForm() override;
+  void WriteTextIfDifferent(int controlId, const std::u16string& text);
+  void WriteConditionText();
+  void BrowseForFolder(int editId, const wchar_t* title);
+
+  // folder_sort_dlg_monitoring.cpp: the file-operation thread, what the
+  // timer's tick needs of the window, and the monitoring options.
+  void StartFileOpWorker();
   void RunSortingPass() override;
   void PostQuit() override;
   void DispatchOneMessage() override;
   void SetProgressPosition(uint32_t position) override;
   void SignalTrayIcon() override;
-
-  // Monitoring options.
   void SetInterval(uint32_t seconds);
   void OnIntervalChange();
   void OnIntervalKillFocus();
   void OnIntervalSpin(int delta);
   void OnStopMonitoringClick();
 
-  // Files, through the file-operation engine.
-  void StartFileOpWorker();
-  void PerformRequest(const FileOpRequest& request);
-  void MakeFolderPathExistFor(const std::u16string& folderPath);
-  bool AnyEntryMatchesFor(const std::u16string& sourcePattern);
-
-  // Settings (folder_sort_dlg_settings.cpp).
+  // folder_sort_dlg_settings.cpp: the settings file, read once at start-up
+  // and written whole after every change, and the window's place in it.
   void LoadSettingsAtStart();
   void UpdateSettingsDocument();
   void WriteSettingsFile();
   void SaveAllSettings() override;
   void SaveAllSettingsAndWindowRect();
+  void PlaceWindow();
 
-  // Tray icon (folder_sort_dlg_tray.cpp).
+  // folder_sort_dlg_tray.cpp: the tray icon, its menu, minimising into it,
+  // and the blinking thread.
   bool SendTrayIcon(DWORD action);
   bool AddTrayIcon();
   bool RemoveTrayIcon();
@@ -99,6 +96,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void StartTrayBlinkWorker();
   void ChooseTrayIconSet();
 
+  // The window's parts and state, and what it shares with its two threads.
   FormToolTip Tips;
   RuleList Rules;
   PatternHistory History;
@@ -119,8 +117,13 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   std::u16string settingsAsideStamp_;
   bool exchangingForm_ = false;
   std::unique_ptr<FileOpWorker> fileOpWorker_;
+  // One file system for each thread that uses one (see FileSystem): the
+  // pass on this thread, the engine on the file-operation thread.
   std::unique_ptr<FileSystem> passFileSystem_ = MakePlatformFileSystem();
   std::unique_ptr<FileSystem> workerFileSystem_ = MakePlatformFileSystem();
+  // The pass's title blinks and the blinking thread's icon blinks on this one
+  // clock, so the two keep step.
+  Clock& clock_ = PlatformClock();
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
   UINT taskbarCreatedMessage_ = 0;

@@ -1,6 +1,10 @@
-// The two-way exchange between MainForm (with the stop flag) and the controls.
+// The rule form: the two-way exchange between MainForm (with the stop flag)
+// and the controls, and the folder pickers that fill its two folder fields.
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include "platform/callback_guard.h"
 #include "res/resource.h"
 #include "ui/folder_sort_dlg.h"
 #include "ui/win_text.h"
@@ -26,17 +30,25 @@ void SelectIndex(HWND combo, int32_t index) {
   SendMessageW(combo, CB_SETCURSEL, index >= 0 && index < count ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
 }
 
+// Opens the picker at the folder the field names.
+int CALLBACK BrowseCallback(HWND picker, UINT event, LPARAM, LPARAM path) {
+  return CallGuarded("the folder picker's callback", 0, [&] {
+    if (event == BFFM_INITIALIZED) SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, path);
+    return 0;
+  });
+}
+
 }  // namespace
 
 void CFolderSortDlg::ReadForm() {
   ExchangeGuard guard(exchangingForm_);
-  Form.DestinationText = FromWide(GetWindowTextString(Control(IDC_DESTINATION_EDIT)));
-  Form.SourceText = FromWide(GetWindowTextString(Control(IDC_SOURCE_EDIT)));
+  Form.DestinationText = FromWide(ItemText(IDC_DESTINATION_EDIT));
+  Form.SourceText = FromWide(ItemText(IDC_SOURCE_EDIT));
   Form.MethodIndex = SelectedIndex(Control(IDC_METHOD_COMBO));
   Form.CollisionIndex = SelectedIndex(Control(IDC_COLLISION_COMBO));
-  Form.ConditionText = FromWide(GetWindowTextString(Control(IDC_CONDITION_COMBO)));
-  Form.IntervalText = FromWide(GetWindowTextString(Control(IDC_INTERVAL_EDIT)));
-  Sort.MonitoringStopped = SendMessageW(Control(IDC_STOP_MONITORING), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  Form.ConditionText = FromWide(ItemText(IDC_CONDITION_COMBO));
+  Form.IntervalText = FromWide(ItemText(IDC_INTERVAL_EDIT));
+  Sort.MonitoringStopped = IsItemChecked(IDC_STOP_MONITORING) ? 1 : 0;
 }
 
 void CFolderSortDlg::WriteForm() {
@@ -55,9 +67,8 @@ void CFolderSortDlg::WriteForm() {
 
 // Rewriting an unchanged text would move the caret and drop the selection.
 void CFolderSortDlg::WriteTextIfDifferent(int controlId, const std::u16string& text) {
-  HWND control = Control(controlId);
   const std::wstring wide = ToWide(text);
-  if (GetWindowTextString(control) != wide) SetWindowTextW(control, wide.c_str());
+  if (ItemText(controlId) != wide) SetItemText(controlId, wide);
 }
 
 // The field shows the first history entry that begins with the condition, as
@@ -71,6 +82,32 @@ void CFolderSortDlg::WriteConditionText() {
   }
   if (SelectedIndex(combo) != -1) SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   WriteTextIfDifferent(IDC_CONDITION_COMBO, Form.ConditionText);
+}
+
+void CFolderSortDlg::BrowseForFolder(int editId, const wchar_t* title) {
+  std::u16string& field = editId == IDC_SOURCE_EDIT ? Form.SourceText : Form.DestinationText;
+  wchar_t path[MAX_PATH + 1] = {};
+  // The field as last read: the form is read every tick while idle.
+  const std::wstring current = ToWide(field).substr(0, MAX_PATH);
+  current.copy(path, current.size());
+
+  BROWSEINFOW browse{};
+  browse.hwndOwner = Handle();
+  browse.lpszTitle = title;
+  browse.ulFlags = BIF_NEWDIALOGSTYLE;
+  browse.lpfn = BrowseCallback;
+  browse.lParam = reinterpret_cast<LPARAM>(path);
+  if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse)) {
+    wchar_t chosenPath[MAX_PATH + 1] = {};
+    // A chosen item without a file-system path leaves the field as it was.
+    if (SHGetPathFromIDListW(chosen, chosenPath)) field = FromWide(chosenPath);
+    CoTaskMemFree(chosen);
+  }
+
+  WriteForm();
+  FocusItemSelectingAll(editId);
+  ReadForm();
+  SaveAllSettings();
 }
 
 }  // namespace savrin

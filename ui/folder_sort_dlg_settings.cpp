@@ -53,9 +53,9 @@ void CFolderSortDlg::LoadSettingsAtStart() {
 
   Sort.IntervalSeconds = loaded.IntervalSeconds;
   Form.IntervalText = NumberText(Sort.IntervalSeconds);
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(Sort.IntervalSeconds));
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETPOS, 0, 0);
-  SendDlgItemMessageW(Handle(), IDC_ELAPSED_PROGRESS, PBM_SETSTEP, 1, 0);
+  SetItemProgressRange(IDC_ELAPSED_PROGRESS, Sort.IntervalSeconds);
+  SetItemProgressPosition(IDC_ELAPSED_PROGRESS, 0);
+  SendMessageW(Control(IDC_ELAPSED_PROGRESS), PBM_SETSTEP, 1, 0);
   Sort.ElapsedSeconds = 0;
 
   Sort.MonitoringStopped = loaded.MonitoringStopped;
@@ -64,8 +64,7 @@ void CFolderSortDlg::LoadSettingsAtStart() {
 
   for (int column = 0; column < 3; ++column) {
     if (const auto width = loaded.ColumnWidths[static_cast<size_t>(column)]) {
-      SendDlgItemMessageW(Handle(), IDC_RULE_LIST, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                          MAKELPARAM(*width & 0xFFFF, 0));
+      RuleView.SetColumnWidth(column, *width & 0xFFFF);
     }
   }
 }
@@ -78,8 +77,7 @@ void CFolderSortDlg::UpdateSettingsDocument() {
   snapshot.MonitoringStopped = Sort.MonitoringStopped;
   snapshot.HiddenInTray = static_cast<int32_t>(Tray.HiddenInTray.load());
   for (int column = 0; column < 3; ++column) {
-    snapshot.ColumnWidths[static_cast<size_t>(column)] = static_cast<int>(
-        SendDlgItemMessageW(Handle(), IDC_RULE_LIST, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    snapshot.ColumnWidths[static_cast<size_t>(column)] = RuleView.ColumnWidth(column);
   }
   savrin::SaveAllSettings(settingsDocument_, snapshot);
 }

@@ -3,8 +3,6 @@
 
 #include <shellapi.h>
 
-#include <mmsystem.h>
-
 #include <thread>
 
 #include "platform/callback_guard.h"
@@ -131,9 +129,7 @@ void CFolderSortDlg::OnTrayExit() {
 
 void CFolderSortDlg::StartTrayBlinkWorker() {
   traySink_ = std::make_unique<ShellTraySink>(Handle());
-  trayBlinkWorker_ = std::make_unique<TrayBlinkWorker>(
-      Tray, Sort.PassActive, *traySink_, [] { return static_cast<uint32_t>(timeGetTime()); },
-      [](uint32_t milliseconds) { Sleep(milliseconds); });
+  trayBlinkWorker_ = std::make_unique<TrayBlinkWorker>(Tray, Sort.PassActive, *traySink_, clock_);
   // Never joined: it ends with the process.
   std::thread([worker = trayBlinkWorker_.get()] {
     CallGuarded("the blinking thread", [worker] { worker->Run(); });

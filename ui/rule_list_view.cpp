@@ -93,6 +93,14 @@ void RuleListView::EnsureVisible(int index) {
   SendMessageW(view_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
+int RuleListView::ColumnWidth(int column) const {
+  return static_cast<int>(SendMessageW(view_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+void RuleListView::SetColumnWidth(int column, int width) {
+  SendMessageW(view_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+}
+
 bool RuleListView::OnNotify(const NMHDR& header) {
   if (list_ == nullptr || header.hwndFrom != view_) return false;
   if (header.code == LVN_KEYDOWN) {

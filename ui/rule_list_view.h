@@ -17,6 +17,11 @@ class RuleListView : public RuleListDisplay {
   void Attach(HWND listView, RuleList* list);
   HWND Handle() const { return view_; }
 
+  // A column's width in pixels, and a new one for it; the view takes only the
+  // low word of `width`, in which 0xFFFF (-1) sizes the column to its cells.
+  int ColumnWidth(int column) const;
+  void SetColumnWidth(int column, int width);
+
   // WM_NOTIFY from the view; returns true when the notification was handled.
   bool OnNotify(const NMHDR& header);
 

@@ -1,30 +1,37 @@
 #include "ui/window_pass_host.h"
 
-#include <commctrl.h>
-#include <mmsystem.h>
-
-#include <ctime>
-
 #include "res/resource.h"
+#include "sorting/folder_path.h"
+#include "sorting/source_match.h"
 #include "ui/win_text.h"
 
 namespace savrin {
 
-void EnableEditButtons(HWND window, bool enable) {
-  for (int id : {IDC_ADD_RULE, IDC_DELETE_RULE, IDC_MODIFY_RULE, IDC_MOVE_UP, IDC_MOVE_DOWN}) {
-    EnableWindow(GetDlgItem(window, id), enable ? TRUE : FALSE);
-  }
+void EnableEditButtons(DialogBase& window, bool enable) {
+  for (int id : {IDC_ADD_RULE, IDC_DELETE_RULE, IDC_MODIFY_RULE, IDC_MOVE_UP, IDC_MOVE_DOWN}) window.EnableItem(id, enable);
 }
 
-WindowPassHost::WindowPassHost(HWND window, const RuleList& rules, std::function<void()> signalTrayIcon,
-                               FileSystemCalls files)
-    : window_(window), rules_(rules), signalTrayIcon_(std::move(signalTrayIcon)), files_(std::move(files)) {}
+bool DispatchOneMessage(std::optional<int>& quitTaken) {
+  MSG message;
+  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (message.message == WM_QUIT) {
+    quitTaken = static_cast<int>(message.wParam);
+    return true;
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return true;
+}
+
+WindowPassHost::WindowPassHost(DialogBase& window, const RuleList& rules, ManualResetEvent& trayIconEvent,
+                               FileSystem& files)
+    : window_(window), rules_(rules), trayIconEvent_(trayIconEvent), files_(files) {}
 
 bool WindowPassHost::TakeQuitRequest(int& exitCode) {
-  exitCode = quitCode_;
-  const bool taken = quitTaken_;
-  quitTaken_ = false;
-  return taken;
+  if (!quitTaken_) return false;
+  exitCode = *quitTaken_;
+  quitTaken_.reset();
+  return true;
 }
 
 int WindowPassHost::RuleCount() { return rules_.GetCount(); }
@@ -35,39 +42,24 @@ std::optional<SortRule> WindowPassHost::ReadRule(int index) {
   return *rule;
 }
 
-std::u16string WindowPassHost::WindowTitle() { return FromWide(GetWindowTextString(window_)); }
+std::u16string WindowPassHost::WindowTitle() { return FromWide(GetWindowTextString(window_.Handle())); }
 
 // A caption change is a round trip to the window manager; an idle pass puts
 // back the title it never changed, so an unchanged title is left alone.
 void WindowPassHost::SetWindowTitle(const std::u16string& title) {
   const std::wstring wide = ToWide(title);
-  if (GetWindowTextString(window_) != wide) SetWindowTextW(window_, wide.c_str());
+  if (GetWindowTextString(window_.Handle()) != wide) SetWindowTextW(window_.Handle(), wide.c_str());
 }
 
 void WindowPassHost::EnableEditButtons(bool enable) { savrin::EnableEditButtons(window_, enable); }
 
 void WindowPassHost::SetProgressPosition(uint32_t position) {
-  SendDlgItemMessageW(window_, IDC_ELAPSED_PROGRESS, PBM_SETPOS, position, 0);
+  window_.SetItemProgressPosition(IDC_ELAPSED_PROGRESS, position);
 }
 
-void WindowPassHost::SignalTrayIcon() {
-  if (signalTrayIcon_) signalTrayIcon_();
-}
+void WindowPassHost::SignalTrayIcon() { trayIconEvent_.Set(); }
 
-bool WindowPassHost::DispatchOneMessage() {
-  MSG message;
-  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
-  if (message.message == WM_QUIT) {
-    quitTaken_ = true;
-    quitCode_ = static_cast<int>(message.wParam);
-    return true;
-  }
-  // Straight to the window procedure: no dialog keyboard handling here, so
-  // Escape cannot end the program in the middle of a pass.
-  TranslateMessage(&message);
-  DispatchMessageW(&message);
-  return true;
-}
+bool WindowPassHost::DispatchOneMessage() { return savrin::DispatchOneMessage(quitTaken_); }
 
 void WindowPassHost::WaitForActivity(uint32_t milliseconds) {
   // The worker posts a message to the window when an operation ends, so a
@@ -76,15 +68,11 @@ void WindowPassHost::WaitForActivity(uint32_t milliseconds) {
 }
 
 void WindowPassHost::MakeFolderPathExist(const std::u16string& folderPath) {
-  if (files_.makeFolderPathExist) files_.makeFolderPathExist(folderPath);
+  savrin::MakeFolderPathExist(files_, folderPath);
 }
 
 bool WindowPassHost::AnyEntryMatches(const std::u16string& sourcePattern) {
-  return files_.anyEntryMatches && files_.anyEntryMatches(sourcePattern);
+  return savrin::AnyEntryMatches(files_, sourcePattern);
 }
-
-uint32_t WindowPassHost::Milliseconds() { return timeGetTime(); }
-
-int64_t WindowPassHost::CalendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 }  // namespace savrin

@@ -1,23 +1,32 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
+#include <optional>
 
+#include "platform/file_system.h"
+#include "platform/manual_reset_event.h"
 #include "rules/rule_list.h"
 #include "sorting/sorting_pass.h"
+#include "ui/dialog_base.h"
 
 namespace savrin {
 
+// Takes one waiting message of this thread's queue and hands it straight to
+// its window procedure, without any dialog's keyboard handling: Escape or
+// Enter, which IsDialogMessage turns into the dialog's cancel or default
+// command, cannot end the program from in here. A WM_QUIT is not
+// dispatched: its exit code goes to `quitTaken` (a later one replacing an
+// earlier one) and the caller decides when to post it again. Returns false
+// when nothing was waiting.
+bool DispatchOneMessage(std::optional<int>& quitTaken);
+
 // The sorting pass's view of the main window and the platform: the title,
 // the five edit buttons, the progress bar, a message pump without the
-// dialog's pre-translation, and the file system through the engine.
+// dialog's pre-translation, and the file system through the engine. Lives
+// for one pass, on the user-interface thread; `files` is that thread's own.
 class WindowPassHost : public SortingPassHost {
  public:
-  struct FileSystemCalls {
-    std::function<void(const std::u16string&)> makeFolderPathExist;
-    std::function<bool(const std::u16string&)> anyEntryMatches;
-  };
-  WindowPassHost(HWND window, const RuleList& rules, std::function<void()> signalTrayIcon, FileSystemCalls files);
+  WindowPassHost(DialogBase& window, const RuleList& rules, ManualResetEvent& trayIconEvent, FileSystem& files);
 
   // A quit request the pass's pump took from the queue, to be posted again
   // once the pass is over: swallowing it would keep the program running.
@@ -34,20 +43,17 @@ class WindowPassHost : public SortingPassHost {
   void WaitForActivity(uint32_t milliseconds) override;
   void MakeFolderPathExist(const std::u16string& folderPath) override;
   bool AnyEntryMatches(const std::u16string& sourcePattern) override;
-  uint32_t Milliseconds() override;
-  int64_t CalendarSeconds() override;
 
  private:
-  HWND window_;
+  DialogBase& window_;
   const RuleList& rules_;
-  std::function<void()> signalTrayIcon_;
-  FileSystemCalls files_;
-  bool quitTaken_ = false;
-  int quitCode_ = 0;
+  ManualResetEvent& trayIconEvent_;
+  FileSystem& files_;
+  std::optional<int> quitTaken_;
 };
 
 // Enables or disables the rule-editing buttons Add, Delete, Modify, Up and
 // Down, in that order; nothing else.
-void EnableEditButtons(HWND window, bool enable);
+void EnableEditButtons(DialogBase& window, bool enable);
 
 }  // namespace savrin

@@ -1,7 +1,7 @@
 #pragma once
 // A pass host with a simulated clock and a simulated file-operation worker:
 // an operation that is handed over "runs" for a set time of the simulated
-// clock, and ends while the pass waits. Every effect goes into one log, so
+// clock, which the pass is to be given, and ends while the pass waits. Every effect goes into one log, so
 // tests can check the order of effects.
 #include <deque>
 #include <functional>
@@ -12,6 +12,7 @@
 
 #include "rules/rule_list.h"
 #include "sorting/sorting_pass.h"
+#include "tests/unit/fake_clock.h"
 
 namespace savrin::testing {
 
@@ -31,8 +32,7 @@ class FakePassHost : public SortingPassHost {
   std::deque<std::function<void()>> messages;
   std::set<std::u16string> matchingPatterns;  // source patterns for which something matches
   std::u16string title = u"Savrin";
-  uint64_t now = 0;                 // simulated milliseconds since the clock's zero
-  int64_t calendarOffsetMs = 0;     // where the calendar second turns relative to the ms clock
+  FakeClock clock;  // the pass is to run on it; the waits move it on
   uint64_t operationMilliseconds = 100;
   std::vector<FileOpRequest> performed;
   int waits = 0;
@@ -53,7 +53,7 @@ class FakePassHost : public SortingPassHost {
   }
   std::u16string WindowTitle() override { return title; }
   void SetWindowTitle(const std::u16string& text) override {
-    if (text != title) titles.emplace_back(now, text);
+    if (text != title) titles.emplace_back(clock.now, text);
     title = text;
   }
   void EnableEditButtons(bool enable) override { log.push_back(enable ? "buttons on" : "buttons off"); }
@@ -68,23 +68,21 @@ class FakePassHost : public SortingPassHost {
   }
   void WaitForActivity(uint32_t milliseconds) override {
     ++waits;
-    const uint64_t until = now + milliseconds;
+    const uint64_t until = clock.now + milliseconds;
     if (state_.HandOver.Busy() && operationEnd_ <= until) {
-      now = operationEnd_;
+      clock.now = operationEnd_;
       FinishOperation();
     } else {
-      now = until;
+      clock.now = until;
     }
   }
   void MakeFolderPathExist(const std::u16string& folder) override { log.push_back("mkdir " + Narrow(folder)); }
   bool AnyEntryMatches(const std::u16string& pattern) override {
     const bool match = matchingPatterns.count(pattern) != 0;
     log.push_back("match " + Narrow(pattern) + (match ? " yes" : " no"));
-    if (match) operationEnd_ = now + operationMilliseconds;  // published right after this
+    if (match) operationEnd_ = clock.now + operationMilliseconds;  // published right after this
     return match;
   }
-  uint32_t Milliseconds() override { return static_cast<uint32_t>(now); }
-  int64_t CalendarSeconds() override { return (static_cast<int64_t>(now) + calendarOffsetMs) / 1000; }
 
  private:
   void FinishOperation() {

@@ -20,7 +20,7 @@ TEST_F(SortingPassTest, ThreeRulesRunThreeOperationsStrictlyOneAfterAnother) {
   host.AddRule(u"C:\\b", u"D:\\2", u"x.doc", BuildConditionWord(1, 1, 0));
   host.AddRule(u"C:\\c", u"D:\\3", u"*.pdf", BuildConditionWord(0, 1, 1));
   host.matchingPatterns = {u"C:\\a\\*.txt", u"C:\\b\\x.doc", u"C:\\c\\*.pdf"};
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
 
   EXPECT_EQ(host.log, (Log{"tray", "buttons off", "read 0", "mkdir D:\\1\\", "match C:\\a\\*.txt yes",
                            "tray", "buttons off", "performed C:\\a\\*.txt",
@@ -42,7 +42,7 @@ TEST_F(SortingPassTest, ThreeRulesRunThreeOperationsStrictlyOneAfterAnother) {
 
 TEST_F(SortingPassTest, NoMatchOrMissingFolderStillMakesTheDestination) {
   host.AddRule(u"C:\\missing", u"D:\\new\\deep", u"*.*", 1);
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   EXPECT_EQ(host.log, (Log{"tray", "buttons off", "read 0", "mkdir D:\\new\\deep\\", "match C:\\missing\\*.* no",
                            "buttons on", "progress 0"}));
   EXPECT_TRUE(host.performed.empty());
@@ -50,14 +50,14 @@ TEST_F(SortingPassTest, NoMatchOrMissingFolderStillMakesTheDestination) {
 
 TEST_F(SortingPassTest, EmptyListTouchesOnlyButtonsAndTitle) {
   state.ElapsedSeconds = 7;
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   EXPECT_EQ(host.log, Log{"buttons on"}) << "a pass nobody requested leaves the bar alone";
   EXPECT_EQ(state.ElapsedSeconds, 0u);
   EXPECT_EQ(host.title, u"Savrin");
 
   host.log.clear();
   state.PassActive = 1;  // requested by organize-now
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   EXPECT_EQ(host.log, (Log{"buttons on", "progress 0"}));
   EXPECT_EQ(state.PassActive.load(), 0u);
 }
@@ -66,7 +66,7 @@ TEST_F(SortingPassTest, RuleWhosePathWouldOverflowIsPassedOverWithoutEffects) {
   host.AddRule(std::u16string(258, u'x').c_str(), u"D:\\out", u"abc.txt", 0);
   host.AddRule(u"C:\\in", u"D:\\out", u"a.txt", 0);
   host.matchingPatterns = {u"C:\\in\\a.txt"};
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   EXPECT_EQ(host.log, (Log{"tray", "buttons off", "read 0", "tray", "buttons off", "read 1", "mkdir D:\\out\\",
                            "match C:\\in\\a.txt yes", "performed C:\\in\\a.txt", "buttons on", "progress 0"}));
 }
@@ -85,7 +85,7 @@ TEST_F(SortingPassTest, RulesDeletedDuringTheWaitArePassedOverNotRepeated) {
     host.rules.DeleteRule(0);
     deleted = true;
   });
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   ASSERT_TRUE(deleted);
   EXPECT_EQ(host.log, (Log{"tray", "buttons off", "read 0", "mkdir D:\\1\\", "match C:\\a\\a yes",
                            "tray", "buttons off", "performed C:\\a\\a", "read 1 (gone)",
@@ -96,7 +96,7 @@ TEST_F(SortingPassTest, ShortOperationsNeverChangeTheTitle) {
   host.AddRule(u"C:\\a", u"D:\\1", u"a", 0);
   host.matchingPatterns = {u"C:\\a\\a"};
   host.operationMilliseconds = 900;
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   EXPECT_TRUE(host.titles.empty());
   EXPECT_EQ(state.ProcessingTitle, u"Savrin - 処理中 -");
 }
@@ -104,10 +104,10 @@ TEST_F(SortingPassTest, ShortOperationsNeverChangeTheTitle) {
 TEST_F(SortingPassTest, LongOperationBlinksTheTitleOnHalfSecondsOnceTwoCalendarSecondsBegan) {
   host.AddRule(u"C:\\a", u"D:\\1", u"a", 0);
   host.matchingPatterns = {u"C:\\a\\a"};
-  host.now = 10'000;
-  host.calendarOffsetMs = 300;  // the calendar second turns at ms clock ...700
+  host.clock.now = 10'000;
+  host.clock.calendarOffsetMs = 300;  // the calendar second turns at ms clock ...700
   host.operationMilliseconds = 3'200;
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
 
   // Start: calendar second 10 (ms 10000). Blinking may begin once the
   // calendar reads 12, at ms 11700, which is in a second half: the
@@ -125,7 +125,7 @@ TEST_F(SortingPassTest, ExitRequestedDuringThePassShowsTheExitTitleWhileWaiting)
   host.matchingPatterns = {u"C:\\a\\a", u"C:\\b\\b"};
   host.operationMilliseconds = 2'600;
   host.messages.push_back([&] { state.ProcessingTitle = kExitPendingTitle; });
-  RunSortingPass(host, state);
+  RunSortingPass(host, host.clock, state);
   ASSERT_FALSE(host.titles.empty());
   EXPECT_EQ(host.titles.front().second, kExitPendingTitle);
   EXPECT_EQ(host.titles.back().second, u"Savrin");

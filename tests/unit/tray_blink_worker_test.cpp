@@ -8,19 +8,22 @@
 #include <thread>
 #include <vector>
 
+#include "tests/unit/fake_clock.h"
 #include "tray/tray_icons.h"
 
 namespace savrin {
 namespace {
 
+using savrin::testing::FakeClock;
+
 class RecordingSink : public TraySink {
  public:
-  explicit RecordingSink(const uint32_t& clock) : clock_(clock) {}
+  explicit RecordingSink(FakeClock& clock) : clock_(clock) {}
   std::vector<std::pair<uint32_t, int>> modifies;  // (time, icon)
-  void ModifyIcon(int icon) override { modifies.emplace_back(clock_, icon); }
+  void ModifyIcon(int icon) override { modifies.emplace_back(clock_.Milliseconds(), icon); }
 
  private:
-  const uint32_t& clock_;
+  FakeClock& clock_;
 };
 
 class TrayBlinkTest : public ::testing::Test {
@@ -31,8 +34,8 @@ class TrayBlinkTest : public ::testing::Test {
     for (int guard = 0; guard < 100000; ++guard) {
       const TrayBlinkWorker::Next next = worker.Turn();
       if (next == TrayBlinkWorker::Next::WaitForSignal) return next;
-      if (next == TrayBlinkWorker::Next::SleepThenLook) now += 100;
-      if (now >= end) return next;
+      if (next == TrayBlinkWorker::Next::SleepThenLook) clock.SleepFor(100);
+      if (clock.now >= end) return next;
     }
     ADD_FAILURE() << "the worker never slept";
     return TrayBlinkWorker::Next::WaitForSignal;
@@ -43,18 +46,18 @@ class TrayBlinkTest : public ::testing::Test {
     return icons;
   }
 
-  uint32_t now = 0;
+  FakeClock clock;
   TrayFlags flags;
   std::atomic<uint32_t> passActive{0};
-  RecordingSink sink{now};
-  TrayBlinkWorker worker{flags, passActive, sink, [this] { return now; }, [](uint32_t) {}};
+  RecordingSink sink{clock};
+  TrayBlinkWorker worker{flags, passActive, sink, clock};
 };
 
 TEST_F(TrayBlinkTest, BlinksOnTheClocksHalfSecondsAndRestoresTheStatusIcon) {
   flags.NewShellIcons = 1;
   flags.HiddenInTray = 1;
   passActive = 1;
-  now = 10'250;  // first half, running icon not yet sent: sent at once
+  clock.now = 10'250;  // first half, running icon not yet sent: sent at once
   RunUntil(12'000);
   ASSERT_GE(sink.modifies.size(), 4u);
   EXPECT_EQ(sink.modifies[0], std::make_pair(10'250u, 134));
@@ -75,7 +78,7 @@ TEST_F(TrayBlinkTest, BlinksOnTheClocksHalfSecondsAndRestoresTheStatusIcon) {
 TEST_F(TrayBlinkTest, StartingInASecondHalfChangesNothingUntilTheNextFirstHalf) {
   flags.HiddenInTray = 1;
   passActive = 1;
-  now = 700;
+  clock.now = 700;
   RunUntil(1'000);
   EXPECT_TRUE(sink.modifies.empty());
   RunUntil(1'100);
@@ -85,7 +88,7 @@ TEST_F(TrayBlinkTest, StartingInASecondHalfChangesNothingUntilTheNextFirstHalf) 
 TEST_F(TrayBlinkTest, SpellThatEndsBeforeTheBlinkIconLeavesTheRunningIcon) {
   flags.HiddenInTray = 1;
   passActive = 1;
-  now = 100;
+  clock.now = 100;
   RunUntil(400);
   passActive = 0;
   RunUntil(5'000);
@@ -95,12 +98,12 @@ TEST_F(TrayBlinkTest, SpellThatEndsBeforeTheBlinkIconLeavesTheRunningIcon) {
 TEST_F(TrayBlinkTest, NormalShownCarriesIntoTheNextSpell) {
   flags.HiddenInTray = 1;
   passActive = 1;
-  now = 100;
+  clock.now = 100;
   RunUntil(300);  // running icon sent
   passActive = 0;
   RunUntil(1'000);
   passActive = 1;
-  now = 1'600;  // a second half: the blink icon goes at once
+  clock.now = 1'600;  // a second half: the blink icon goes at once
   RunUntil(1'650);
   EXPECT_EQ(Icons(), (std::vector<int>{130, 129}));
 }
@@ -117,7 +120,7 @@ TEST_F(TrayBlinkTest, ShownWindowOrNoPassMeansNoBlinking) {
 TEST_F(TrayBlinkTest, RestoringTheWindowEndsBlinkingWithinOneTurn) {
   flags.HiddenInTray = 1;
   passActive = 1;
-  now = 400;
+  clock.now = 400;
   RunUntil(800);  // running, then blink at 500
   ASSERT_EQ(Icons(), (std::vector<int>{130, 129}));
   flags.HiddenInTray = 0;  // left click on the icon: the window is back
@@ -127,7 +130,7 @@ TEST_F(TrayBlinkTest, RestoringTheWindowEndsBlinkingWithinOneTurn) {
 
 TEST_F(TrayBlinkTest, MinimisingDuringAPassStartsBlinkingAtTheNextTurn) {
   passActive = 1;
-  now = 100;
+  clock.now = 100;
   EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::WaitForSignal);
   flags.HiddenInTray = 1;  // the window signals after setting the flag
   worker.Turn();
@@ -137,7 +140,7 @@ TEST_F(TrayBlinkTest, MinimisingDuringAPassStartsBlinkingAtTheNextTurn) {
 TEST_F(TrayBlinkTest, NeverMoreThanTwoModifiesASecond) {
   flags.HiddenInTray = 1;
   passActive = 1;
-  now = 0;
+  clock.now = 0;
   RunUntil(10'000);
   for (size_t i = 2; i < sink.modifies.size(); ++i) {
     EXPECT_GE(sink.modifies[i].first - sink.modifies[i - 2].first, 900u) << i;
@@ -163,9 +166,10 @@ class FailingSink : public TraySink {
 TEST(TrayBlinkTurn, AModifyThatThrewIsSentAgainAtTheNextLook) {
   TrayFlags flags;
   std::atomic<uint32_t> passActive{1};
-  uint32_t now = 100;
+  FakeClock clock;
+  clock.now = 100;
   FailingSink sink;
-  TrayBlinkWorker worker(flags, passActive, sink, [&] { return now; }, [](uint32_t) {});
+  TrayBlinkWorker worker(flags, passActive, sink, clock);
   flags.HiddenInTray = 1;
 
   sink.failures = 1;
@@ -173,7 +177,7 @@ TEST(TrayBlinkTurn, AModifyThatThrewIsSentAgainAtTheNextLook) {
   EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::LookAgain);
   EXPECT_EQ(sink.icons, std::vector<int>{130}) << "the running icon, sent again";
 
-  now = 600;
+  clock.now = 600;
   sink.failures = 1;
   EXPECT_THROW(worker.Turn(), std::bad_alloc);
   EXPECT_EQ(worker.Turn(), TrayBlinkWorker::Next::LookAgain);
@@ -237,6 +241,24 @@ class ThreadRecord : public TraySink {
   std::vector<uint32_t> sleeps_;
 };
 
+// The blinking thread's clock: it reads `now`, and each sleep, recorded,
+// moves it on.
+class SteppingClock : public Clock {
+ public:
+  SteppingClock(ThreadRecord& record, std::atomic<uint32_t>& now) : record_(record), now_(now) {}
+  uint32_t Milliseconds() override { return now_.load(); }
+  int64_t CalendarSeconds() override { return now_.load() / 1000; }
+  void SleepFor(uint32_t milliseconds) override {
+    record_.Slept(milliseconds);
+    now_ += milliseconds;
+    std::this_thread::yield();
+  }
+
+ private:
+  ThreadRecord& record_;
+  std::atomic<uint32_t>& now_;
+};
+
 // Runs the blinking thread on `clock`, each sleep moving it on, with `sink`
 // as its output, until `record` holds `modifies` icon changes (ten seconds
 // at most); then stops it. Returns the times of the changes as taken while
@@ -245,12 +267,8 @@ std::vector<uint32_t> BlinkOnAThread(ThreadRecord& record, std::atomic<uint32_t>
                                      size_t modifies) {
   TrayFlags flags;
   std::atomic<uint32_t> passActive{0};
-  TrayBlinkWorker worker(flags, passActive, sink, [&] { return clock.load(); },
-                         [&](uint32_t ms) {
-                           record.Slept(ms);
-                           clock += ms;
-                           std::this_thread::yield();
-                         });
+  SteppingClock steppingClock(record, clock);
+  TrayBlinkWorker worker(flags, passActive, sink, steppingClock);
   std::thread thread([&] { worker.Run(); });
   // Flag first, signal second, as every writer does. The thread resets the
   // event when it starts, dropping a signal that came before, so keep
