@@ -7,6 +7,13 @@
 #define IDS_ABOUTBOX            101
 #define IDD_MAIN_DIALOG         102
 
+// The rule list's column titles and the folder pickers' titles.
+#define IDS_COLUMN_SOURCE       200
+#define IDS_COLUMN_DESTINATION  201
+#define IDS_COLUMN_CONDITION    202
+#define IDS_PICK_SOURCE         203
+#define IDS_PICK_DESTINATION    204
+
 // Application icon, and the program name in the string table.
 #define IDR_MAINFRAME           128
 

@@ -44,7 +44,7 @@ class DialogBase {
 
   // Creates the window, fetches and dispatches until EndModal or a quit
   // message, then hides and destroys the window. Returns the end code.
-  virtual INT_PTR RunModal(HWND owner);
+  INT_PTR RunModal(HWND owner);
   void EndModal(INT_PTR code);
 
  protected:

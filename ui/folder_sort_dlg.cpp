@@ -25,34 +25,34 @@ constexpr UINT kSortTimerMilliseconds = 100;
 
 CFolderSortDlg::CFolderSortDlg() : DialogBase(IDD_MAIN_DIALOG) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  LargeIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+  largeIcon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   SmallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TRAY_RUNNING_256), IMAGE_ICON,
                                             16, 16, LR_VGACOLOR | LR_COLOR));
 }
 
 BOOL CFolderSortDlg::OnInitDialog() {
-  RuleView.Attach(Control(IDC_RULE_LIST), &Rules);
-  Rules.SetDisplay(&RuleView);
-  Rules.SetObserver(&Commands);
-  HistoryView.Attach(Control(IDC_CONDITION_COMBO));
-  History.SetDisplay(&HistoryView);
+  ruleView_.Attach(Control(IDC_RULE_LIST), &rules_);
+  rules_.SetDisplay(&ruleView_);
+  rules_.SetObserver(&commands_);
+  historyView_.Attach(Control(IDC_CONDITION_COMBO));
+  history_.SetDisplay(&historyView_);
 
   // The drop-down lists were filled from the template's initialisation data
   // before this runs; the form goes to the controls once with its fields
   // still empty.
   WriteForm();
   AppendAboutMenuItem();
-  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LargeIcon));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
   ApplyFormDefaults();
   SetUpRuleListColumns();
   LoadSettingsAtStart();
-  Tips.Create(Handle());
+  tips_.Create(Handle());
   WriteForm();
 
-  Sort.PassActive = 0;
-  Sort.TickCount = 0;
-  taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+  sort_.PassActive = 0;
+  sort_.TickCount = 0;
+  TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
   SetTimer(Handle(), kSortTimerId, kSortTimerMilliseconds, nullptr);
   // The blinking thread first, then the file-operation thread; the icon set
   // is chosen after both, before anything can signal the blinking thread.
@@ -74,8 +74,8 @@ void CFolderSortDlg::AppendAboutMenuItem() {
 void CFolderSortDlg::ApplyFormDefaults() {
   wchar_t documents[MAX_PATH + 1] = {};
   if (!SHGetSpecialFolderPathW(Handle(), documents, CSIDL_PERSONAL, FALSE)) documents[0] = L'\0';
-  Form.SourceText = Form.DestinationText = FromWide(documents);
-  Form.MethodIndex = Form.CollisionIndex = 0;
+  form_.SourceText = form_.DestinationText = FromWide(documents);
+  form_.MethodIndex = form_.CollisionIndex = 0;
   WriteForm();
 }
 
@@ -83,30 +83,31 @@ void CFolderSortDlg::SetUpRuleListColumns() {
   HWND list = Control(IDC_RULE_LIST);
   RECT client{};
   GetClientRect(list, &client);
-  Rules.DeleteAll();
+  rules_.DeleteAll();
   // A mask of 0 replaces every extended style: exactly these two remain.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_TWOCLICKACTIVATE);
 
-  static const wchar_t* const kTitles[] = {L"ファイル監視フォルダ", L"振り分け先フォルダ", L"ファイル条件"};
+  static const UINT kTitles[] = {IDS_COLUMN_SOURCE, IDS_COLUMN_DESTINATION, IDS_COLUMN_CONDITION};
   const auto widths = RuleListColumnWidths(client.right - client.left);
   for (int column = 0; column < 3; ++column) {
     LVCOLUMNW info{};
     info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     info.fmt = LVCFMT_LEFT;
     info.cx = widths[static_cast<size_t>(column)];
-    info.pszText = const_cast<wchar_t*>(kTitles[column]);
+    std::wstring title = LoadResourceString(kTitles[column]);
+    info.pszText = title.data();
     info.iSubItem = column;
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
   }
 }
 
 bool CFolderSortDlg::PreTranslateMessage(MSG& message) {
-  Tips.Relay(message);
+  tips_.Relay(message);
   return DialogBase::PreTranslateMessage(message);
 }
 
 INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == taskbarCreatedMessage_ && message != 0) {
+  if (message == TaskbarCreatedMessage && message != 0) {
     AddTrayIcon();  // whether the window is hidden or shown
     return TRUE;
   }
@@ -118,7 +119,7 @@ INT_PTR CFolderSortDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       OnSize(wParam);
       return FALSE;
     case WM_TIMER:
-      OnSortTick(*this, Sort);
+      OnSortTick(*this, sort_);
       return TRUE;
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam)) || DialogBase::HandleMessage(message, wParam, lParam);
@@ -155,20 +156,20 @@ bool CFolderSortDlg::OnCommand(WORD id, WORD code) {
       if (code == BN_CLICKED) OnStopMonitoringClick();
       return true;
     case IDC_BROWSE_SOURCE:
-      BrowseForFolder(IDC_SOURCE_EDIT, L"ファイルを監視するフォルダを選択してください");
+      BrowseForFolder(IDC_SOURCE_EDIT, IDS_PICK_SOURCE);
       return true;
     case IDC_BROWSE_DESTINATION:
-      BrowseForFolder(IDC_DESTINATION_EDIT, L"振り分け先フォルダを選択してください");
+      BrowseForFolder(IDC_DESTINATION_EDIT, IDS_PICK_DESTINATION);
       return true;
-    case IDC_ADD_RULE: Commands.OnAddRule(); return true;
-    case IDC_MODIFY_RULE: Commands.OnModifyRule(); return true;
-    case IDC_DELETE_RULE: Commands.OnDeleteRule(); return true;
-    case IDC_MOVE_UP: Commands.OnMoveRulesUp(); return true;
-    case IDC_MOVE_DOWN: Commands.OnMoveRulesDown(); return true;
-    case IDC_ADD_PATTERN: Commands.OnAddPattern(); return true;
-    case IDC_DELETE_PATTERN: Commands.OnDeletePattern(); return true;
+    case IDC_ADD_RULE: commands_.OnAddRule(); return true;
+    case IDC_MODIFY_RULE: commands_.OnModifyRule(); return true;
+    case IDC_DELETE_RULE: commands_.OnDeleteRule(); return true;
+    case IDC_MOVE_UP: commands_.OnMoveRulesUp(); return true;
+    case IDC_MOVE_DOWN: commands_.OnMoveRulesDown(); return true;
+    case IDC_ADD_PATTERN: commands_.OnAddPattern(); return true;
+    case IDC_DELETE_PATTERN: commands_.OnDeletePattern(); return true;
     case ID_TRAY_ORGANIZE_NOW:
-      OrganizeNow(*this, Sort);
+      OrganizeNow(*this, sort_);
       return true;
     case ID_TRAY_ABOUT:
       ShowAboutBox(Handle());
@@ -190,7 +191,7 @@ bool CFolderSortDlg::OnNotify(const NMHDR& header) {
     SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 0);  // the control may go on with the change
     return true;
   }
-  return RuleView.OnNotify(header);
+  return ruleView_.OnNotify(header);
 }
 
 bool CFolderSortDlg::OnSysCommand(WPARAM id) {
@@ -214,10 +215,10 @@ bool CFolderSortDlg::OnPaint() {
 }
 
 bool CFolderSortDlg::OnClose() {
-  if (Sort.Busy()) {
+  if (sort_.Busy()) {
     // Never interrupt a file operation: the first idle tick ends the program.
-    Sort.ProcessingTitle = kExitPendingTitle;
-    Sort.ExitPending = 1;
+    sort_.ProcessingTitle = kExitPendingTitle;
+    sort_.ExitPending = 1;
     EnableEditButtons(*this, false);
     return true;
   }

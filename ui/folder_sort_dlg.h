@@ -59,7 +59,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void WriteForm() override;
   void WriteTextIfDifferent(int controlId, const std::u16string& text);
   void WriteConditionText();
-  void BrowseForFolder(int editId, const wchar_t* title);
+  void BrowseForFolder(int editId, UINT titleId);
 
   // folder_sort_dlg_monitoring.cpp: the file-operation thread, what the
   // timer's tick needs of the window, and the monitoring options.
@@ -97,16 +97,18 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void ChooseTrayIconSet();
 
   // The window's parts and state, and what it shares with its two threads.
-  FormToolTip Tips;
-  RuleList Rules;
-  PatternHistory History;
-  RuleListView RuleView;
-  HistoryCombo HistoryView;
-  MainForm Form;
-  RuleCommands Commands{Rules, History, Form, *this};
-  SortState Sort;
-  TrayFlags Tray;
-  std::u16string settingsPath_;
+  // Members end in an underscore, except the three the program's design
+  // names (SettingsPath, TaskbarCreatedMessage, SmallIcon), kept as named.
+  FormToolTip tips_;
+  RuleList rules_;
+  PatternHistory history_;
+  RuleListView ruleView_;
+  HistoryCombo historyView_;
+  MainForm form_;
+  RuleCommands commands_{rules_, history_, form_, *this};
+  SortState sort_;
+  TrayFlags tray_;
+  std::u16string SettingsPath;
   // The file as read at start-up, kept so that lines the program does not
   // own survive every save; the program never reads the file again.
   IniDocument settingsDocument_;
@@ -126,9 +128,9 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   Clock& clock_ = PlatformClock();
   std::unique_ptr<TraySink> traySink_;
   std::unique_ptr<TrayBlinkWorker> trayBlinkWorker_;
-  UINT taskbarCreatedMessage_ = 0;
+  UINT TaskbarCreatedMessage = 0;
 
-  HICON LargeIcon = nullptr;
+  HICON largeIcon_ = nullptr;
   HICON SmallIcon = nullptr;
 };
 

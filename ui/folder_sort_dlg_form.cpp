@@ -42,27 +42,27 @@ int CALLBACK BrowseCallback(HWND picker, UINT event, LPARAM, LPARAM path) {
 
 void CFolderSortDlg::ReadForm() {
   ExchangeGuard guard(exchangingForm_);
-  Form.DestinationText = FromWide(ItemText(IDC_DESTINATION_EDIT));
-  Form.SourceText = FromWide(ItemText(IDC_SOURCE_EDIT));
-  Form.MethodIndex = SelectedIndex(Control(IDC_METHOD_COMBO));
-  Form.CollisionIndex = SelectedIndex(Control(IDC_COLLISION_COMBO));
-  Form.ConditionText = FromWide(ItemText(IDC_CONDITION_COMBO));
-  Form.IntervalText = FromWide(ItemText(IDC_INTERVAL_EDIT));
-  Sort.MonitoringStopped = IsItemChecked(IDC_STOP_MONITORING) ? 1 : 0;
+  form_.DestinationText = FromWide(ItemText(IDC_DESTINATION_EDIT));
+  form_.SourceText = FromWide(ItemText(IDC_SOURCE_EDIT));
+  form_.MethodIndex = SelectedIndex(Control(IDC_METHOD_COMBO));
+  form_.CollisionIndex = SelectedIndex(Control(IDC_COLLISION_COMBO));
+  form_.ConditionText = FromWide(ItemText(IDC_CONDITION_COMBO));
+  form_.IntervalText = FromWide(ItemText(IDC_INTERVAL_EDIT));
+  sort_.MonitoringStopped = IsItemChecked(IDC_STOP_MONITORING) ? 1 : 0;
 }
 
 void CFolderSortDlg::WriteForm() {
   ExchangeGuard guard(exchangingForm_);
-  WriteTextIfDifferent(IDC_DESTINATION_EDIT, Form.DestinationText);
-  WriteTextIfDifferent(IDC_SOURCE_EDIT, Form.SourceText);
-  SelectIndex(Control(IDC_METHOD_COMBO), Form.MethodIndex);
-  SelectIndex(Control(IDC_COLLISION_COMBO), Form.CollisionIndex);
+  WriteTextIfDifferent(IDC_DESTINATION_EDIT, form_.DestinationText);
+  WriteTextIfDifferent(IDC_SOURCE_EDIT, form_.SourceText);
+  SelectIndex(Control(IDC_METHOD_COMBO), form_.MethodIndex);
+  SelectIndex(Control(IDC_COLLISION_COMBO), form_.CollisionIndex);
   WriteConditionText();
-  WriteTextIfDifferent(IDC_INTERVAL_EDIT, Form.IntervalText);
-  if (Sort.MonitoringStopped < 0 || Sort.MonitoringStopped > 2) Sort.MonitoringStopped = 0;
+  WriteTextIfDifferent(IDC_INTERVAL_EDIT, form_.IntervalText);
+  if (sort_.MonitoringStopped < 0 || sort_.MonitoringStopped > 2) sort_.MonitoringStopped = 0;
   // 2, which the program never produces itself, shows as the indeterminate
   // mark the check box draws for it.
-  CheckDlgButton(Handle(), IDC_STOP_MONITORING, static_cast<UINT>(Sort.MonitoringStopped));
+  CheckDlgButton(Handle(), IDC_STOP_MONITORING, static_cast<UINT>(sort_.MonitoringStopped));
 }
 
 // Rewriting an unchanged text would move the caret and drop the selection.
@@ -75,17 +75,18 @@ void CFolderSortDlg::WriteTextIfDifferent(int controlId, const std::u16string& t
 // a whole, so that the next read takes the entry's full text.
 void CFolderSortDlg::WriteConditionText() {
   HWND combo = Control(IDC_CONDITION_COMBO);
-  const int entry = Form.ConditionText.empty() ? -1 : History.FindPrefix(Form.ConditionText);
+  const int entry = form_.ConditionText.empty() ? -1 : history_.FindPrefix(form_.ConditionText);
   if (entry >= 0) {
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
     return;
   }
   if (SelectedIndex(combo) != -1) SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  WriteTextIfDifferent(IDC_CONDITION_COMBO, Form.ConditionText);
+  WriteTextIfDifferent(IDC_CONDITION_COMBO, form_.ConditionText);
 }
 
-void CFolderSortDlg::BrowseForFolder(int editId, const wchar_t* title) {
-  std::u16string& field = editId == IDC_SOURCE_EDIT ? Form.SourceText : Form.DestinationText;
+void CFolderSortDlg::BrowseForFolder(int editId, UINT titleId) {
+  const std::wstring title = LoadResourceString(titleId);
+  std::u16string& field = editId == IDC_SOURCE_EDIT ? form_.SourceText : form_.DestinationText;
   wchar_t path[MAX_PATH + 1] = {};
   // The field as last read: the form is read every tick while idle.
   const std::wstring current = ToWide(field).substr(0, MAX_PATH);
@@ -93,7 +94,7 @@ void CFolderSortDlg::BrowseForFolder(int editId, const wchar_t* title) {
 
   BROWSEINFOW browse{};
   browse.hwndOwner = Handle();
-  browse.lpszTitle = title;
+  browse.lpszTitle = title.c_str();
   browse.ulFlags = BIF_NEWDIALOGSTYLE;
   browse.lpfn = BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(path);

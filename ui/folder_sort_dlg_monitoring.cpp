@@ -20,7 +20,7 @@ void CFolderSortDlg::StartFileOpWorker() {
   HWND window = Handle();
   // On the file-operation thread, with that thread's own file system.
   fileOpWorker_ = std::make_unique<FileOpWorker>(
-      Sort.HandOver,
+      sort_.HandOver,
       [this](const FileOpRequest& request) { PerformFileOperation(*workerFileSystem_, ToFileOperation(request)); },
       // Wakes the pass, which waits for input while the operation runs.
       [window] { PostMessageW(window, WM_NULL, 0, 0); });
@@ -32,8 +32,8 @@ void CFolderSortDlg::StartFileOpWorker() {
 }
 
 void CFolderSortDlg::RunSortingPass() {
-  WindowPassHost host(*this, Rules, Tray.TrayIconEvent, *passFileSystem_);
-  savrin::RunSortingPass(host, clock_, Sort);
+  WindowPassHost host(*this, rules_, tray_.TrayIconEvent, *passFileSystem_);
+  savrin::RunSortingPass(host, clock_, sort_);
   int exitCode = 0;
   if (host.TakeQuitRequest(exitCode)) PostQuitMessage(exitCode);
 }
@@ -52,24 +52,24 @@ void CFolderSortDlg::SetProgressPosition(uint32_t position) {
   SetItemProgressPosition(IDC_ELAPSED_PROGRESS, position);
 }
 
-void CFolderSortDlg::SignalTrayIcon() { Tray.TrayIconEvent.Set(); }
+void CFolderSortDlg::SignalTrayIcon() { tray_.TrayIconEvent.Set(); }
 
 void CFolderSortDlg::SetInterval(uint32_t seconds) {
-  Form.IntervalText = NumberText(seconds);
-  Sort.ElapsedSeconds = 0;
-  Sort.IntervalSeconds = static_cast<int32_t>(seconds);
+  form_.IntervalText = NumberText(seconds);
+  sort_.ElapsedSeconds = 0;
+  sort_.IntervalSeconds = static_cast<int32_t>(seconds);
   SetItemProgressRange(IDC_ELAPSED_PROGRESS, static_cast<int>(seconds));
   SetItemProgressPosition(IDC_ELAPSED_PROGRESS, 0);
 }
 
 void CFolderSortDlg::OnIntervalChange() {
-  const std::u16string previous = Form.IntervalText;
+  const std::u16string previous = form_.IntervalText;
   ReadForm();
-  const IntervalEdit edit = ApplyIntervalText(previous, Form.IntervalText);
+  const IntervalEdit edit = ApplyIntervalText(previous, form_.IntervalText);
   if (edit.NewInterval) {
     SetInterval(*edit.NewInterval);
   } else {
-    Form.IntervalText = edit.Text;
+    form_.IntervalText = edit.Text;
   }
   WriteForm();
   ReadForm();
@@ -77,13 +77,13 @@ void CFolderSortDlg::OnIntervalChange() {
 }
 
 void CFolderSortDlg::OnIntervalKillFocus() {
-  Form.IntervalText = NumberText(Sort.IntervalSeconds);
+  form_.IntervalText = NumberText(sort_.IntervalSeconds);
   WriteForm();
 }
 
 void CFolderSortDlg::OnIntervalSpin(int delta) {
   ReadForm();
-  SetInterval(ApplyIntervalSpin(Form.IntervalText, delta, static_cast<uint32_t>(Sort.IntervalSeconds)));
+  SetInterval(ApplyIntervalSpin(form_.IntervalText, delta, static_cast<uint32_t>(sort_.IntervalSeconds)));
   WriteForm();
   FocusItemSelectingAll(IDC_INTERVAL_EDIT);
   ReadForm();
@@ -92,7 +92,7 @@ void CFolderSortDlg::OnIntervalSpin(int delta) {
 
 void CFolderSortDlg::OnStopMonitoringClick() {
   ReadForm();
-  Tray.TrayStatusCopy = Sort.MonitoringStopped;
+  tray_.TrayStatusCopy = sort_.MonitoringStopped;
 }
 
 }  // namespace savrin

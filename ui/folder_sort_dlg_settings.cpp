@@ -34,50 +34,50 @@ std::u16string StartStamp() {
 }  // namespace
 
 void CFolderSortDlg::LoadSettingsAtStart() {
-  settingsPath_ = SettingsPathFor(FromWide(ModuleFilePath()));
+  SettingsPath = SettingsPathFor(FromWide(ModuleFilePath()));
   settingsAsideStamp_ = StartStamp();
   // Files without a byte-order mark that are not UTF-8 were written in the
   // ANSI code page: CP932 on a Japanese desktop.
-  SettingsAtStart read = ReadSettingsAtStart(settingsPath_, settingsAsideStamp_, FromAnsiCodePage);
+  SettingsAtStart read = ReadSettingsAtStart(SettingsPath, settingsAsideStamp_, FromAnsiCodePage);
   settingsDocument_ = std::move(read.document);
   settingsWritable_ = read.writable;
   const LoadedSettings loaded = LoadSettings(settingsDocument_);
 
   for (const SortRule& rule : loaded.Rules) {
-    const int row = Rules.InsertRule(Rules.GetCount(), rule.Source);
-    Rules.SetText(row, kDestinationColumn, rule.Destination);
-    Rules.SetText(row, kPatternColumn, rule.Pattern);
-    Rules.SetWord(row, rule.Condition);
+    const int row = rules_.InsertRule(rules_.GetCount(), rule.Source);
+    rules_.SetText(row, kDestinationColumn, rule.Destination);
+    rules_.SetText(row, kPatternColumn, rule.Pattern);
+    rules_.SetWord(row, rule.Condition);
   }
-  for (const std::u16string& entry : loaded.History) History.Append(entry);
+  for (const std::u16string& entry : loaded.History) history_.Append(entry);
 
-  Sort.IntervalSeconds = loaded.IntervalSeconds;
-  Form.IntervalText = NumberText(Sort.IntervalSeconds);
-  SetItemProgressRange(IDC_ELAPSED_PROGRESS, Sort.IntervalSeconds);
+  sort_.IntervalSeconds = loaded.IntervalSeconds;
+  form_.IntervalText = NumberText(sort_.IntervalSeconds);
+  SetItemProgressRange(IDC_ELAPSED_PROGRESS, sort_.IntervalSeconds);
   SetItemProgressPosition(IDC_ELAPSED_PROGRESS, 0);
   SendMessageW(Control(IDC_ELAPSED_PROGRESS), PBM_SETSTEP, 1, 0);
-  Sort.ElapsedSeconds = 0;
+  sort_.ElapsedSeconds = 0;
 
-  Sort.MonitoringStopped = loaded.MonitoringStopped;
-  Tray.TrayStatusCopy = loaded.MonitoringStopped;
-  Tray.HiddenInTray = static_cast<uint32_t>(loaded.HiddenInTray);
+  sort_.MonitoringStopped = loaded.MonitoringStopped;
+  tray_.TrayStatusCopy = loaded.MonitoringStopped;
+  tray_.HiddenInTray = static_cast<uint32_t>(loaded.HiddenInTray);
 
   for (int column = 0; column < 3; ++column) {
     if (const auto width = loaded.ColumnWidths[static_cast<size_t>(column)]) {
-      RuleView.SetColumnWidth(column, *width & 0xFFFF);
+      ruleView_.SetColumnWidth(column, *width & 0xFFFF);
     }
   }
 }
 
 void CFolderSortDlg::UpdateSettingsDocument() {
   SettingsSnapshot snapshot;
-  for (int row = 0; row < Rules.GetCount(); ++row) snapshot.Rules.push_back(*Rules.Rule(row));
-  snapshot.History = History.Entries();
-  snapshot.IntervalSeconds = Sort.IntervalSeconds;
-  snapshot.MonitoringStopped = Sort.MonitoringStopped;
-  snapshot.HiddenInTray = static_cast<int32_t>(Tray.HiddenInTray.load());
+  for (int row = 0; row < rules_.GetCount(); ++row) snapshot.Rules.push_back(*rules_.Rule(row));
+  snapshot.History = history_.Entries();
+  snapshot.IntervalSeconds = sort_.IntervalSeconds;
+  snapshot.MonitoringStopped = sort_.MonitoringStopped;
+  snapshot.HiddenInTray = static_cast<int32_t>(tray_.HiddenInTray.load());
   for (int column = 0; column < 3; ++column) {
-    snapshot.ColumnWidths[static_cast<size_t>(column)] = RuleView.ColumnWidth(column);
+    snapshot.ColumnWidths[static_cast<size_t>(column)] = ruleView_.ColumnWidth(column);
   }
   savrin::SaveAllSettings(settingsDocument_, snapshot);
 }
@@ -86,9 +86,9 @@ void CFolderSortDlg::WriteSettingsFile() {
   // A failed write is not reported: the next change writes everything again.
   if (!settingsWritable_) {
     std::u16string keptAside;
-    settingsWritable_ = MoveUnreadableSettingsAside(settingsPath_, settingsAsideStamp_, keptAside);
+    settingsWritable_ = MoveUnreadableSettingsAside(SettingsPath, settingsAsideStamp_, keptAside);
   }
-  if (settingsWritable_) WriteSettingsDocument(settingsPath_, settingsDocument_);
+  if (settingsWritable_) WriteSettingsDocument(SettingsPath, settingsDocument_);
 }
 
 void CFolderSortDlg::SaveAllSettings() {
@@ -114,7 +114,7 @@ void CFolderSortDlg::PlaceWindow() {
   const WindowRect place = PlaceWindowRect(ReadWindowRect(settingsDocument_), window.right - window.left,
                                            window.bottom - window.top, GetSystemMetrics(SM_CXSCREEN),
                                            GetSystemMetrics(SM_CYSCREEN));
-  const bool hidden = Tray.HiddenInTray.load() == 1;
+  const bool hidden = tray_.HiddenInTray.load() == 1;
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   placement.showCmd = hidden ? SW_HIDE : SW_SHOW;

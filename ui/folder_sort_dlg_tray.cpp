@@ -59,7 +59,7 @@ class ShellTraySink : public TraySink {
 }  // namespace
 
 bool CFolderSortDlg::SendTrayIcon(DWORD action) {
-  SmallIcon = LoadTrayIcon(StatusIconResource(Sort.MonitoringStopped, Tray.NewShellIcons.load()));
+  SmallIcon = LoadTrayIcon(StatusIconResource(sort_.MonitoringStopped, tray_.NewShellIcons.load()));
   NOTIFYICONDATAW record = TrayRecord(Handle(), SmallIcon);
   return Shell_NotifyIconW(action, &record) != FALSE;
 }
@@ -83,7 +83,7 @@ void CFolderSortDlg::OnTrayNotify(LPARAM mouseMessage) {
     RemoveTrayIcon();
     ShowWindow(Handle(), SW_RESTORE);
     SetForegroundWindow(Handle());
-    Tray.HiddenInTray = 0;
+    tray_.HiddenInTray = 0;
   } else if (mouseMessage == WM_RBUTTONUP) {
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -94,7 +94,7 @@ void CFolderSortDlg::OnTrayNotify(LPARAM mouseMessage) {
     SetForegroundWindow(Handle());
     ReadForm();
     CheckMenuItem(popup, ID_TRAY_STOP_MONITORING,
-                  MF_BYCOMMAND | (Sort.MonitoringStopped == 1 ? MF_CHECKED : MF_UNCHECKED));
+                  MF_BYCOMMAND | (sort_.MonitoringStopped == 1 ? MF_CHECKED : MF_UNCHECKED));
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
     DestroyMenu(menu);
   }
@@ -104,14 +104,14 @@ void CFolderSortDlg::OnSize(WPARAM type) {
   if (type != SIZE_MINIMIZED) return;
   AddTrayIcon();
   ShowWindow(Handle(), SW_HIDE);
-  Tray.HiddenInTray = 1;
-  Tray.TrayIconEvent.Set();
+  tray_.HiddenInTray = 1;
+  tray_.TrayIconEvent.Set();
 }
 
 void CFolderSortDlg::OnToggleMonitoring() {
   ReadForm();
-  Sort.MonitoringStopped = Sort.MonitoringStopped == 0 ? 1 : 0;
-  Tray.TrayStatusCopy = Sort.MonitoringStopped;
+  sort_.MonitoringStopped = sort_.MonitoringStopped == 0 ? 1 : 0;
+  tray_.TrayStatusCopy = sort_.MonitoringStopped;
   SendTrayIcon(NIM_MODIFY);
   WriteForm();
   ReadForm();
@@ -119,9 +119,9 @@ void CFolderSortDlg::OnToggleMonitoring() {
 }
 
 void CFolderSortDlg::OnTrayExit() {
-  if (Sort.Busy()) {
-    Sort.ProcessingTitle = kExitPendingTitle;
-    Sort.ExitPending = 1;
+  if (sort_.Busy()) {
+    sort_.ProcessingTitle = kExitPendingTitle;
+    sort_.ExitPending = 1;
     return;
   }
   PostQuitMessage(0);  // the window's destruction saves
@@ -129,7 +129,7 @@ void CFolderSortDlg::OnTrayExit() {
 
 void CFolderSortDlg::StartTrayBlinkWorker() {
   traySink_ = std::make_unique<ShellTraySink>(Handle());
-  trayBlinkWorker_ = std::make_unique<TrayBlinkWorker>(Tray, Sort.PassActive, *traySink_, clock_);
+  trayBlinkWorker_ = std::make_unique<TrayBlinkWorker>(tray_, sort_.PassActive, *traySink_, clock_);
   // Never joined: it ends with the process.
   std::thread([worker = trayBlinkWorker_.get()] {
     CallGuarded("the blinking thread", [worker] { worker->Run(); });
@@ -145,7 +145,7 @@ void CFolderSortDlg::ChooseTrayIconSet() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   GetVersionExW(&version);
 #pragma GCC diagnostic pop
-  Tray.NewShellIcons = NewShellIconsFor(version.dwMajorVersion, version.dwMinorVersion);
+  tray_.NewShellIcons = NewShellIconsFor(version.dwMajorVersion, version.dwMinorVersion);
 }
 
 }  // namespace savrin

@@ -11,7 +11,6 @@ class FormToolTip {
  public:
   void Create(HWND dialog);
   void Relay(const MSG& message) const;
-  HWND Handle() const { return tip_; }
 
  private:
   HWND tip_ = nullptr;

@@ -10,7 +10,6 @@ namespace savrin {
 class HistoryCombo : public PatternHistoryDisplay {
  public:
   void Attach(HWND combo) { combo_ = combo; }
-  HWND Handle() const { return combo_; }
 
   void EntryAppended(const std::u16string& text) override;
   void EntryRemoved(int index) override;

@@ -15,7 +15,6 @@ class RuleListView : public RuleListDisplay {
   // keys, which the view does not report; they are reported here instead, in
   // the window's own message loop and in a pass's alike.
   void Attach(HWND listView, RuleList* list);
-  HWND Handle() const { return view_; }
 
   // A column's width in pixels, and a new one for it; the view takes only the
   // low word of `width`, in which 0xFFFF (-1) sizes the column to its cells.

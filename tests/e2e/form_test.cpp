@@ -301,6 +301,9 @@ TEST_F(FormTest, CancelledFolderPickerKeepsTheFieldSavesAndSelectsIt) {
   HWND picker = savrin->WaitForOtherDialog();
   ASSERT_NE(picker, nullptr);
   EXPECT_EQ(GetWindow(picker, GW_OWNER), main);
+  bool titled = false;
+  for (HWND child : DirectChildren(picker)) titled |= WindowText(child) == L"ファイルを監視するフォルダを選択してください";
+  EXPECT_TRUE(titled) << "the picker says which folder it asks for";
   AnswerMessageBox(picker, IDCANCEL);
   ASSERT_TRUE(WaitUntil([&] { return folder.Exists(L"Savrin.ini"); })) << "saved after a cancel too";
   HWND edit = Item(main, 1001);
