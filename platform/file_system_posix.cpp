@@ -186,7 +186,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
-    return StatAt(AT_FDCWD, ToNative(path).c_str(), SplitAtLastSeparator(TrimTrailingSeparators(path)).name, info);
+    return StatAt(AT_FDCWD, ToNative(path).c_str(), SplitAtLastSeparator(TrimTrailingSeparators(path)).Name, info);
   }
 
   Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override {

@@ -240,7 +240,7 @@ class Win32FileSystem final : public FileSystem {
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
     const std::wstring native = ToWin32Path(path);
     info = FileInfo{};
-    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).Name;
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return LastError();
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return GetIdentity(path, info);
@@ -250,7 +250,7 @@ class Win32FileSystem final : public FileSystem {
 
   Status GetIdentity(const std::u16string& path, FileInfo& info) override {
     info = FileInfo{};
-    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).Name;
     const FileHandle handle = OpenForAttributes(ToWin32Path(path), FILE_READ_ATTRIBUTES);
     BY_HANDLE_FILE_INFORMATION byHandle;
     if (!handle.Valid() || !::GetFileInformationByHandle(handle.Get(), &byHandle)) return LastError();

@@ -19,9 +19,9 @@ const SettingsFileCalls& PlatformSettingsFile() {
 
 std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16string& stamp, int attempt) {
   const PathSplit split = SplitAtLastSeparator(path);
-  const size_t dot = split.name.rfind(u'.');
-  const std::u16string stem = dot == std::u16string::npos || dot == 0 ? split.name : split.name.substr(0, dot);
-  const std::u16string extension = dot == std::u16string::npos || dot == 0 ? u"" : split.name.substr(dot);
+  const size_t dot = split.Name.rfind(u'.');
+  const std::u16string stem = dot == std::u16string::npos || dot == 0 ? split.Name : split.Name.substr(0, dot);
+  const std::u16string extension = dot == std::u16string::npos || dot == 0 ? u"" : split.Name.substr(dot);
   std::u16string name = stem + u".unreadable-" + stamp;
   if (attempt > 1) {
     const std::string number = std::to_string(attempt);
@@ -29,7 +29,7 @@ std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16
     name.append(number.begin(), number.end());
   }
   name += extension;
-  return split.folder.empty() ? name : JoinPath(split.folder, name);
+  return split.Folder.empty() ? name : JoinPath(split.Folder, name);
 }
 
 bool MoveUnreadableSettingsAside(const std::u16string& path, const std::u16string& stamp, std::u16string& keptAside,

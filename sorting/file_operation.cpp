@@ -29,7 +29,7 @@ bool Arrived(ItemOutcome outcome) {
 }
 
 ItemOutcome OutcomeOf(const Status& status) {
-  return status.code == StatusCode::SharingViolation ? ItemOutcome::InUse : ItemOutcome::Failed;
+  return status.Code == StatusCode::SharingViolation ? ItemOutcome::InUse : ItemOutcome::Failed;
 }
 
 // The source as the copy read it: the look before the copy, with what the
@@ -78,21 +78,21 @@ class OperationRun {
     const PathSplit destination = SplitAtLastSeparator(operation_.destination);
     // An empty folder part would make the paths relative to whatever the
     // current directory happens to be.
-    if (source.name.empty() || source.folder.empty() || destination.folder.empty()) return {};
-    sourceFolder_ = fs_.FolderForNames(source.folder);
-    targetFolder_ = fs_.FolderForNames(destination.folder);
+    if (source.Name.empty() || source.Folder.empty() || destination.Folder.empty()) return {};
+    sourceFolder_ = fs_.FolderForNames(source.Folder);
+    targetFolder_ = fs_.FolderForNames(destination.Folder);
 
-    const bool wildcard = HasWildcard(source.name);
+    const bool wildcard = HasWildcard(source.Name);
     std::vector<FileInfo> entries;
     if (!fs_.ListFolder(sourceFolder_, entries).IsOk()) return {};
-    const std::vector<FileInfo> items = SelectItems(entries, source.name, wildcard);
+    const std::vector<FileInfo> items = SelectItems(entries, source.Name, wildcard);
     if (items.empty()) return {};
 
     sameFolder_ = SameFolder(sourceFolder_, targetFolder_);
     std::vector<ItemResult> results;
     for (const FileInfo& item : items) {
-      const bool ownName = wildcard || destination.name.empty();
-      results.push_back(ProcessItem(item, ownName ? item.name : destination.name));
+      const bool ownName = wildcard || destination.Name.empty();
+      results.push_back(ProcessItem(item, ownName ? item.name : destination.Name));
     }
     return results;
   }
@@ -155,9 +155,9 @@ class OperationRun {
         return resolved;
       }
       const PathSplit split = SplitAtLastSeparator(existing);
-      if (status.code != StatusCode::NotFound || split.name.empty() || split.folder.empty()) return path;
-      missing.push_back(split.name);
-      existing = std::u16string(TrimTrailingSeparators(split.folder));
+      if (status.Code != StatusCode::NotFound || split.Name.empty() || split.Folder.empty()) return path;
+      missing.push_back(split.Name);
+      existing = std::u16string(TrimTrailingSeparators(split.Folder));
     }
   }
 
@@ -190,7 +190,7 @@ class OperationRun {
     // needs no probe, its own read refuses a file open for writing.
     if (!entry.isFolder && move) {
       const Status status = fs_.TryOpenExclusive(result.source);
-      if (status.code == StatusCode::SharingViolation || status.code == StatusCode::NotFound) {
+      if (status.Code == StatusCode::SharingViolation || status.Code == StatusCode::NotFound) {
         result.outcome = OutcomeOf(status);
         result.status = status;
         return result;
@@ -203,7 +203,7 @@ class OperationRun {
       placement = entry.isFolder ? MoveFolderByRename(result.source, targetName)
                                  : MoveFileByRename(result.source, targetName);
     }
-    if (!move || placement.status.code == StatusCode::CrossDevice) {
+    if (!move || placement.status.Code == StatusCode::CrossDevice) {
       placement = entry.isFolder ? CopyFolder(result.source, entry, targetName, move)
                                  : CopyFile(result.source, targetName, move);
     }
@@ -247,7 +247,7 @@ class OperationRun {
     }
     if (operation_.kind == SortMethod::Move && merged.outcome == ItemOutcome::Merged) {
       status = fs_.RemoveEmptyFolder(source);
-      if (!status.IsOk() && status.code != StatusCode::NotFound) return KeepSource(std::move(merged), status);
+      if (!status.IsOk() && status.Code != StatusCode::NotFound) return KeepSource(std::move(merged), status);
     }
     return merged;
   }
@@ -303,7 +303,7 @@ class OperationRun {
         placement.name = std::move(name);
         return placement;
       }
-      if (status.code != StatusCode::Exists) {
+      if (status.Code != StatusCode::Exists) {
         placement.outcome = OutcomeOf(status);
         placement.status = status;
         return placement;
@@ -325,7 +325,7 @@ class OperationRun {
     const std::u16string target = JoinPath(targetFolder_, placement.name);
     FileInfo existing;
     const Status found = fs_.GetInfo(target, existing);
-    if (!found.IsOk() && found.code != StatusCode::NotFound) {
+    if (!found.IsOk() && found.Code != StatusCode::NotFound) {
       placement.status = found;
       return placement;
     }
@@ -374,7 +374,7 @@ class OperationRun {
       placement.outcome = ItemOutcome::Placed;
       return placement;
     }
-    placement.outcome = status.code == StatusCode::Exists ? ItemOutcome::Blocked : OutcomeOf(status);
+    placement.outcome = status.Code == StatusCode::Exists ? ItemOutcome::Blocked : OutcomeOf(status);
     placement.status = status;
     return placement;
   }
@@ -396,10 +396,10 @@ class OperationRun {
 
   Status Discard(const std::u16string& path) {
     Status status = fs_.RemoveFile(path);
-    if (status.code == StatusCode::AccessDenied && fs_.SetAttributes(path, FileAttributes{}).IsOk()) {
+    if (status.Code == StatusCode::AccessDenied && fs_.SetAttributes(path, FileAttributes{}).IsOk()) {
       status = fs_.RemoveFile(path);
     }
-    return status.code == StatusCode::NotFound ? Status::Ok() : status;
+    return status.Code == StatusCode::NotFound ? Status::Ok() : status;
   }
 
   // Removes a folder of our own with all it holds. Walked with a list, not
@@ -424,7 +424,7 @@ class OperationRun {
     }
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
       const Status status = fs_.RemoveEmptyFolder(*folder);
-      if (!status.IsOk() && status.code != StatusCode::NotFound && result.IsOk()) result = status;
+      if (!status.IsOk() && status.Code != StatusCode::NotFound && result.IsOk()) result = status;
     }
     return result;
   }
@@ -434,7 +434,7 @@ class OperationRun {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
       const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly(), &report);
       // Exists means the name is someone else's: never touch it.
-      if (status.code == StatusCode::Exists) continue;
+      if (status.Code == StatusCode::Exists) continue;
       if (!status.IsOk()) Discard(temporary);
       return status;
     }
@@ -445,7 +445,7 @@ class OperationRun {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
       const Status status = fs_.CreateFolder(temporary);
-      if (status.code == StatusCode::Exists) continue;
+      if (status.Code == StatusCode::Exists) continue;
       // Hidden only so it is out of sight; a visible one is as safe.
       if (status.IsOk()) fs_.SetAttributes(temporary, HiddenOnly());
       return status;
@@ -475,7 +475,7 @@ class OperationRun {
     for (const CopiedFile& file : copy.files) removed = Discard(JoinPath(path, file.relative)).IsOk() && removed;
     for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
       const Status folderStatus = fs_.RemoveEmptyFolder(folder->empty() ? path : JoinPath(path, *folder));
-      removed = (folderStatus.IsOk() || folderStatus.code == StatusCode::NotFound) && removed;
+      removed = (folderStatus.IsOk() || folderStatus.Code == StatusCode::NotFound) && removed;
     }
     return Settle(std::move(placed), removed, outcome, std::move(status));
   }
@@ -562,7 +562,7 @@ class OperationRun {
     status = fs_.RemoveFileIfUnchanged(source, StampOfCopied(before, report), changed);
     // Gone meanwhile (another run moved it, or its owner removed it): the
     // copy is whole and stays.
-    if (status.code == StatusCode::NotFound) return placed;
+    if (status.Code == StatusCode::NotFound) return placed;
     if (status.IsOk() && changed) {
       return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
     }
@@ -601,7 +601,7 @@ class OperationRun {
   // pass that placed it has let the file system write it back.
   Status FlushFoundCopy() {
     const Status status = fs_.FlushFolder(targetFolder_);
-    return status.code == StatusCode::Unsupported ? Status::Ok() : status;
+    return status.Code == StatusCode::Unsupported ? Status::Ok() : status;
   }
 
   Placement FinishDeliveredFile(const std::u16string& source, const FileInfo& before, const std::u16string& name) {
@@ -614,7 +614,7 @@ class OperationRun {
       placement.outcome = ItemOutcome::SourceChanged;
       return placement;
     }
-    if (status.IsOk() || status.code == StatusCode::NotFound) {
+    if (status.IsOk() || status.Code == StatusCode::NotFound) {
       placement.outcome = ItemOutcome::FoundInPlace;
       return placement;
     }
@@ -647,7 +647,7 @@ class OperationRun {
           continue;
         }
         const Status status = fs_.TryOpenExclusive(path);
-        if (status.code == StatusCode::SharingViolation) return status;
+        if (status.Code == StatusCode::SharingViolation) return status;
       }
     }
     return Status::Ok();
@@ -824,7 +824,7 @@ class OperationRun {
   bool TargetFolderFlushes() {
     if (!flushProbed_) {
       flushProbed_ = true;
-      targetFlushes_ = fs_.FlushFolder(targetFolder_).code != StatusCode::Unsupported;
+      targetFlushes_ = fs_.FlushFolder(targetFolder_).Code != StatusCode::Unsupported;
     }
     return targetFlushes_;
   }
@@ -916,7 +916,7 @@ class OperationRun {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
         continue;
       }
-      if (status.IsOk() || status.code == StatusCode::NotFound) {
+      if (status.IsOk() || status.Code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {
         return placed;
@@ -924,7 +924,7 @@ class OperationRun {
     }
     for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
       const Status status = fs_.RemoveEmptyFolder(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder));
-      if (status.IsOk() || status.code == StatusCode::NotFound) {
+      if (status.IsOk() || status.Code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {
         return placed;

@@ -5,7 +5,7 @@
 namespace savrin {
 
 Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderPath) {
-  const std::u16string folder = SplitAtLastSeparator(folderPath).folder;
+  const std::u16string folder = SplitAtLastSeparator(folderPath).Folder;
   const size_t rootLength = RootLength(folder);
   if (folder.size() <= rootLength) return Status::Ok();
   // The usual case, checked first: the whole path is there already.

@@ -105,7 +105,7 @@ void FakeFileSystem::MakeFolders(const std::u16string& path) {
   for (const std::u16string& part : FakePathComponents(path, rootLength)) {
     prefix = JoinPath(prefix, part);
     const Status status = CreateFolder(prefix);
-    if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("fake: cannot make folders");
+    if (!status.IsOk() && status.Code != StatusCode::Exists) throw std::runtime_error("fake: cannot make folders");
   }
 }
 
@@ -167,7 +167,7 @@ Status FakeFileSystem::GetInfo(const std::u16string& path, FileInfo& info) {
   const Place place = Find(path);
   if (place.node == nullptr) return Error(StatusCode::NotFound);
   info = InfoOf(place);
-  info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+  info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).Name;
   return Status::Ok();
 }
 

@@ -196,9 +196,9 @@ struct Expectations {
 
 bool Takes(const Rule& rule, const std::u16string& path) {
   const PathSplit split = SplitAtLastSeparator(rule.source);
-  if (split.name.front() == u'*') {
-    const std::u16string extension = split.name.substr(1);
-    return SplitAtLastSeparator(path).folder == split.folder && path.size() > extension.size() &&
+  if (split.Name.front() == u'*') {
+    const std::u16string extension = split.Name.substr(1);
+    return SplitAtLastSeparator(path).Folder == split.Folder && path.size() > extension.size() &&
            EqualsIgnoringCase(std::u16string_view(path).substr(path.size() - extension.size()), extension);
   }
   return EqualsIgnoringCase(path, rule.source) || IsSameOrInside(path, rule.source);
@@ -236,7 +236,7 @@ class PowerCutTest : public ::testing::TestWithParam<std::tuple<Persistence, Pow
   Expectations Expect(PowerCutFileSystem& fs) const {
     Expectations expected;
     for (const Rule& rule : scenario().rules) {
-      const std::u16string source = SplitAtLastSeparator(rule.source).folder;
+      const std::u16string source = SplitAtLastSeparator(rule.source).Folder;
       if (std::find(expected.sources.begin(), expected.sources.end(), source) == expected.sources.end()) {
         expected.sources.push_back(source);
       }

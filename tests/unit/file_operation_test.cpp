@@ -214,7 +214,7 @@ TEST_P(FileOperationTest, OneItemsFailureDoesNotStopTheOthers) {
   const auto results = Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, &faults);
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
-  EXPECT_EQ(results[0].status.code, StatusCode::AccessDenied);
+  EXPECT_EQ(results[0].status.Code, StatusCode::AccessDenied);
   EXPECT_EQ(results[1].outcome, ItemOutcome::Placed);
   EXPECT_EQ(box->ReadAt(u"in\\a.pdf"), "A");
   EXPECT_EQ(box->ReadAt(u"out\\b.pdf"), "B");
@@ -592,7 +592,7 @@ TEST_P(FileOperationTest, AFolderMoveLeavesBehindWhatChangedAfterItWasCopied) {
   Sandbox* sandbox = box.get();
   bool placed = false;
   faults->SetHook([sandbox, &placed](const FsCallRecord& call) {
-    placed = placed || (call.kind == FsCall::MoveNoReplace && IsTemporaryName(SplitAtLastSeparator(call.path).name));
+    placed = placed || (call.kind == FsCall::MoveNoReplace && IsTemporaryName(SplitAtLastSeparator(call.path).Name));
     if (placed && call.kind == FsCall::FlushFolder) sandbox->WriteAt(u"in\\album\\2005\\2.jpg", "two, edited since");
   });
   const auto results = Run(SortMethod::Move, u"in\\album", u"out\\", true, faults.get());
@@ -613,7 +613,7 @@ TEST_P(FileOperationTest, TheSourceGoesOnlyOnceItsCopyIsInPlaceAndOnDisk) {
   for (const FsCallRecord& call : faults->Calls()) {
     if (call.kind == FsCall::CopyToNewFile) steps.push_back("copy");
     if (call.kind == FsCall::MoveNoReplace && SamePath(call.otherPath, target) &&
-        IsTemporaryName(SplitAtLastSeparator(call.path).name)) {
+        IsTemporaryName(SplitAtLastSeparator(call.path).Name)) {
       steps.push_back("place");
     }
     if (call.kind == FsCall::FlushFolder) steps.push_back("flush");

@@ -67,7 +67,7 @@ TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnersMissingWritePermission) {
 TEST_F(PosixFileSystemTest, FallbackWithoutTheRenameFlagNeverReplaces) {
   box.WriteAt(u"a.txt", "a");
   box.WriteAt(u"b.txt", "b");
-  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"b.txt")).code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"b.txt")).Code, StatusCode::Exists);
   EXPECT_EQ(box.ReadAt(u"a.txt"), "a");
   EXPECT_EQ(box.ReadAt(u"b.txt"), "b");
   ASSERT_TRUE(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"c.txt")).IsOk());
@@ -81,8 +81,8 @@ TEST_F(PosixFileSystemTest, FallbackMovesFoldersButNotOntoAnyExistingName) {
   box.MakeFolder(u"taken");
   box.WriteAt(u"taken/keep.txt", "k");
   box.MakeFolder(u"empty");
-  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"taken")).code, StatusCode::Exists);
-  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"empty")).code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"taken")).Code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"empty")).Code, StatusCode::Exists);
   EXPECT_EQ(box.ReadAt(u"taken/keep.txt"), "k");
   EXPECT_TRUE(box.IsFolderAt(u"empty"));
   ASSERT_TRUE(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"moved")).IsOk());
@@ -93,7 +93,7 @@ TEST_F(PosixFileSystemTest, FallbackMovesFoldersButNotOntoAnyExistingName) {
 TEST_F(PosixFileSystemTest, ReplacingRenameRefusesAFolder) {
   box.WriteAt(u"a.txt", "a");
   box.MakeFolder(u"empty");
-  EXPECT_EQ(fs.MoveReplace(box.Path(u"a.txt"), box.Path(u"empty")).code, StatusCode::AccessDenied);
+  EXPECT_EQ(fs.MoveReplace(box.Path(u"a.txt"), box.Path(u"empty")).Code, StatusCode::AccessDenied);
   EXPECT_TRUE(box.IsFolderAt(u"empty"));
   EXPECT_EQ(box.ReadAt(u"a.txt"), "a");
 }
@@ -119,7 +119,7 @@ TEST_F(PosixFileSystemTest, AFolderWithALinkBackUpItsTreeIsNeitherCopiedNorMoved
         PerformFileOperation(faults, {kind, box.Path(u"in/album"), box.Path(u"out/"), true});
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
-    EXPECT_EQ(results[0].status.code, StatusCode::Unsupported);
+    EXPECT_EQ(results[0].status.Code, StatusCode::Unsupported);
     EXPECT_EQ(box.ReadAt(u"in/album/1.jpg"), "one");
     EXPECT_EQ(box.NamesAt(u"out"), std::vector<std::u16string>{});
   }
@@ -252,7 +252,7 @@ TEST_F(PosixFileSystemTest, ATemporaryAnotherRunIsWritingIsLeftToIt) {
   const int writer = ::open(RealSandbox::Native(temporary).c_str(), O_RDONLY);
   ASSERT_GE(writer, 0);
   ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-  EXPECT_EQ(fs.ProbeInUse(temporary).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.ProbeInUse(temporary).Code, StatusCode::SharingViolation);
   PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/*.pdf"), box.Path(u"out/"), true});
   EXPECT_EQ(box.ReadAt(u"out/~savrin-00000000000000aa.part"), "being written");
   ::close(writer);

@@ -63,7 +63,7 @@ TEST_F(Win32FileSystemTest, ReadOnlyFileCannotBeRemovedUntilCleared) {
   box.SetAttributesAt(u"r.txt", FileAttributes{true, false, false});
   EXPECT_EQ(::GetFileAttributesW(Wide(box.Path(u"r.txt")).c_str()) & FILE_ATTRIBUTE_READONLY,
             static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(fs.RemoveFile(box.Path(u"r.txt")).code, StatusCode::AccessDenied);
+  EXPECT_EQ(fs.RemoveFile(box.Path(u"r.txt")).Code, StatusCode::AccessDenied);
   box.SetAttributesAt(u"r.txt", FileAttributes{});
   EXPECT_TRUE(fs.RemoveFile(box.Path(u"r.txt")).IsOk());
 }
@@ -72,8 +72,8 @@ TEST_F(Win32FileSystemTest, AFileBeingWrittenIsNeitherOpenedExclusivelyNorCopied
   box.WriteAt(u"busy.txt", "half");
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"busy.txt"));
   ASSERT_NE(held, nullptr);
-  EXPECT_EQ(fs.TryOpenExclusive(box.Path(u"busy.txt")).code, StatusCode::SharingViolation);
-  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}, nullptr).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.TryOpenExclusive(box.Path(u"busy.txt")).Code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}, nullptr).Code, StatusCode::SharingViolation);
   EXPECT_FALSE(box.ExistsAt(u"copy.txt"));
   held.reset();
   EXPECT_TRUE(fs.TryOpenExclusive(box.Path(u"busy.txt")).IsOk());
@@ -129,7 +129,7 @@ TEST_F(Win32FileSystemTest, AFolderThatCannotBeFlushedSaysSo) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     GTEST_SKIP() << "no folder here that refuses a flush";
   }
-  EXPECT_EQ(fs.FlushFolder(u"Z:\\proc").code, StatusCode::Unsupported);
+  EXPECT_EQ(fs.FlushFolder(u"Z:\\proc").Code, StatusCode::Unsupported);
   EXPECT_TRUE(fs.FlushFolder(box.Root()).IsOk());
 }
 
@@ -142,7 +142,7 @@ TEST_F(Win32FileSystemTest, AFileHeldByAWriterIsNotRemovedAsUnchanged) {
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"a.txt"));
   ASSERT_NE(held, nullptr);
   bool changed = false;
-  EXPECT_EQ(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).code,
+  EXPECT_EQ(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).Code,
             StatusCode::SharingViolation);
   held.reset();
   EXPECT_EQ(box.ReadAt(u"a.txt"), "being written");
@@ -212,7 +212,7 @@ TEST_F(Win32FileSystemTest, ATemporaryBeingWrittenIsInUse) {
   box.WriteAt(u"a.txt", "a");
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"a.txt"));
   ASSERT_NE(held, nullptr);
-  EXPECT_EQ(fs.ProbeInUse(box.Path(u"a.txt")).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.ProbeInUse(box.Path(u"a.txt")).Code, StatusCode::SharingViolation);
   held.reset();
   EXPECT_TRUE(fs.ProbeInUse(box.Path(u"a.txt")).IsOk());
 }

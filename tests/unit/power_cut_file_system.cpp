@@ -81,7 +81,7 @@ void PowerCutFileSystem::MakeFolders(const std::u16string& path) {
   for (const std::u16string& part : FakePathComponents(path, rootLength)) {
     prefix = JoinPath(prefix, part);
     const Status status = CreateFolder(prefix);
-    if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("model: cannot make folders");
+    if (!status.IsOk() && status.Code != StatusCode::Exists) throw std::runtime_error("model: cannot make folders");
   }
   base_ = live_;
   log_.clear();
@@ -320,7 +320,7 @@ Status PowerCutFileSystem::ListFolder(const std::u16string& folder, std::vector<
 Status PowerCutFileSystem::GetInfo(const std::u16string& path, FileInfo& info) {
   const Place place = Find(path);
   if (place.node == 0) return Error(StatusCode::NotFound);
-  info = InfoOf(place, SplitAtLastSeparator(TrimTrailingSeparators(path)).name,
+  info = InfoOf(place, SplitAtLastSeparator(TrimTrailingSeparators(path)).Name,
                 place.entry != nullptr && place.entry->isLink);
   return Status::Ok();
 }

@@ -15,7 +15,7 @@ std::u16string Sandbox::Path(std::u16string_view relative) const {
 
 void Sandbox::MakeFolder(std::u16string_view relative) {
   const Status status = Fs().CreateFolder(Path(relative));
-  if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("cannot make a test folder");
+  if (!status.IsOk() && status.Code != StatusCode::Exists) throw std::runtime_error("cannot make a test folder");
 }
 
 bool Sandbox::ExistsAt(std::u16string_view relative) {
