@@ -21,7 +21,7 @@ namespace {
 constexpr int kTemporaryNameAttempts = 16;
 
 bool Unchanged(const FileInfo& before, const FileInfo& after) {
-  return before.isFolder == after.isFolder && before.size == after.size && before.modified == after.modified;
+  return before.IsFolder == after.IsFolder && before.Size == after.Size && before.Modified == after.Modified;
 }
 
 bool Arrived(ItemOutcome outcome) {
@@ -36,14 +36,14 @@ ItemOutcome OutcomeOf(const Status& status) {
 // copy itself could tell besides.
 FileStamp StampOfCopied(const FileInfo& before, const CopyReport& report) {
   FileStamp stamp = FileStamp::Of(before);
-  if (report.source.fileId != 0) stamp.fileId = report.source.fileId;
-  if (report.source.changed != 0) stamp.changed = report.source.changed;
+  if (report.Source.FileId != 0) stamp.FileId = report.Source.FileId;
+  if (report.Source.Changed != 0) stamp.Changed = report.Source.Changed;
   return stamp;
 }
 
 FileAttributes HiddenOnly() {
   FileAttributes attributes;
-  attributes.hidden = true;
+  attributes.Hidden = true;
   return attributes;
 }
 
@@ -92,7 +92,7 @@ class OperationRun {
     std::vector<ItemResult> results;
     for (const FileInfo& item : items) {
       const bool ownName = wildcard || destination.Name.empty();
-      results.push_back(ProcessItem(item, ownName ? item.name : destination.Name));
+      results.push_back(ProcessItem(item, ownName ? item.Name : destination.Name));
     }
     return results;
   }
@@ -107,10 +107,10 @@ class OperationRun {
                                            bool wildcard) {
     std::vector<FileInfo> items;
     for (const FileInfo& entry : entries) {
-      if (IsTemporaryName(entry.name) || !NameMatches(pattern, entry.name)) continue;
+      if (IsTemporaryName(entry.Name) || !NameMatches(pattern, entry.Name)) continue;
       if (wildcard) {
-        if (!entry.isFolder && !entry.attributes.hidden && !entry.attributes.system) items.push_back(entry);
-      } else if (entry.name == pattern) {
+        if (!entry.IsFolder && !entry.Attributes.Hidden && !entry.Attributes.System) items.push_back(entry);
+      } else if (entry.Name == pattern) {
         // On a case-sensitive file system the exact spelling is the one meant.
         return {entry};
       } else if (items.empty()) {
@@ -125,7 +125,7 @@ class OperationRun {
     FileInfo first;
     FileInfo second;
     if (!fs_.GetIdentity(a, first).IsOk() || !fs_.GetIdentity(b, second).IsOk()) return false;
-    return first.fileId != 0 && first.volumeId == second.volumeId && first.fileId == second.fileId;
+    return first.FileId != 0 && first.VolumeId == second.VolumeId && first.FileId == second.FileId;
   }
 
   // A folder copied into itself would hold a copy of itself on every pass.
@@ -163,32 +163,32 @@ class OperationRun {
 
   ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName, int depth = 0) {
     ItemResult result;
-    result.source = JoinPath(sourceFolder_, entry.name);
+    result.source = JoinPath(sourceFolder_, entry.Name);
     result.target = JoinPath(targetFolder_, targetName);
     // A copy onto itself would otherwise add a renamed copy on every pass.
-    if (sameFolder_ && EqualsIgnoringCase(entry.name, targetName)) {
+    if (sameFolder_ && EqualsIgnoringCase(entry.Name, targetName)) {
       result.outcome = ItemOutcome::SameItem;
       return result;
     }
-    if (entry.isFolder && TargetIsSameOrInside(result.source)) {
+    if (entry.IsFolder && TargetIsSameOrInside(result.source)) {
       result.outcome = ItemOutcome::Blocked;
       return result;
     }
-    if (entry.isFolder && !entry.isLink && !operation_.renameOnCollision) {
+    if (entry.IsFolder && !entry.IsLink && !operation_.renameOnCollision) {
       PrepareTargetFolder();
       const FileInfo* existing = Existing(targetName);
-      if (existing != nullptr && existing->isFolder && !existing->isLink) {
-        const Placement merged = MergeFolder(result.source, existing->name, depth);
+      if (existing != nullptr && existing->IsFolder && !existing->IsLink) {
+        const Placement merged = MergeFolder(result.source, existing->Name, depth);
         result.outcome = merged.outcome;
         result.status = merged.status;
-        result.target = JoinPath(targetFolder_, existing->name);
+        result.target = JoinPath(targetFolder_, existing->Name);
         return result;
       }
     }
     const bool move = operation_.kind == SortMethod::Move;
     // A rename would carry off a file that is still being written; a copy
     // needs no probe, its own read refuses a file open for writing.
-    if (!entry.isFolder && move) {
+    if (!entry.IsFolder && move) {
       const Status status = fs_.TryOpenExclusive(result.source);
       if (status.Code == StatusCode::SharingViolation || status.Code == StatusCode::NotFound) {
         result.outcome = OutcomeOf(status);
@@ -200,14 +200,14 @@ class OperationRun {
 
     Placement placement;
     if (move) {
-      placement = entry.isFolder ? MoveFolderByRename(result.source, targetName)
+      placement = entry.IsFolder ? MoveFolderByRename(result.source, targetName)
                                  : MoveFileByRename(result.source, targetName);
     }
     if (!move || placement.status.Code == StatusCode::CrossDevice) {
-      placement = entry.isFolder ? CopyFolder(result.source, entry, targetName, move)
+      placement = entry.IsFolder ? CopyFolder(result.source, entry, targetName, move)
                                  : CopyFile(result.source, targetName, move);
     }
-    if (move && sameFolder_ && Arrived(placement.outcome)) Forget(entry.name);
+    if (move && sameFolder_ && Arrived(placement.outcome)) Forget(entry.Name);
     result.outcome = placement.outcome;
     result.status = placement.status;
     if (!placement.name.empty()) result.target = JoinPath(targetFolder_, placement.name);
@@ -236,8 +236,8 @@ class OperationRun {
     inner.targetFolder_ = JoinPath(targetFolder_, targetName);
     inner.sameFolder_ = SameFolder(inner.sourceFolder_, inner.targetFolder_);
     for (const FileInfo& entry : entries) {
-      if (IsTemporaryName(entry.name)) continue;
-      const ItemResult result = inner.ProcessItem(entry, entry.name, depth + 1);
+      if (IsTemporaryName(entry.Name)) continue;
+      const ItemResult result = inner.ProcessItem(entry, entry.Name, depth + 1);
       const bool done = Arrived(result.outcome) || result.outcome == ItemOutcome::Merged ||
                         result.outcome == ItemOutcome::FoundInPlace;
       if (!done && merged.outcome == ItemOutcome::Merged) {
@@ -263,21 +263,21 @@ class OperationRun {
     std::vector<FileInfo> entries;
     if (!fs_.ListFolder(targetFolder_, entries).IsOk()) return;
     for (const FileInfo& entry : entries) {
-      if (!entry.isLink && KindOfTemporaryName(entry.name) == TemporaryKind::Current && RemoveLeftover(entry)) continue;
-      names_[FoldCase(entry.name)] = entry;
+      if (!entry.IsLink && KindOfTemporaryName(entry.Name) == TemporaryKind::Current && RemoveLeftover(entry)) continue;
+      names_[FoldCase(entry.Name)] = entry;
     }
   }
 
   bool RemoveLeftover(const FileInfo& entry) {
-    const std::u16string path = JoinPath(targetFolder_, entry.name);
+    const std::u16string path = JoinPath(targetFolder_, entry.Name);
     if (!fs_.ProbeInUse(path).IsOk()) return false;
-    return (entry.isFolder ? RemoveTree(path) : Discard(path)).IsOk();
+    return (entry.IsFolder ? RemoveTree(path) : Discard(path)).IsOk();
   }
 
   void Remember(const std::u16string& name, bool isFolder) {
     FileInfo info;
-    info.name = name;
-    info.isFolder = isFolder;
+    info.Name = name;
+    info.IsFolder = isFolder;
     names_[FoldCase(name)] = std::move(info);
   }
 
@@ -321,7 +321,7 @@ class OperationRun {
   Placement PlaceReplacing(const std::u16string& from, const std::u16string& targetName) {
     Placement placement;
     const FileInfo* known = Existing(targetName);
-    placement.name = known != nullptr ? known->name : targetName;
+    placement.name = known != nullptr ? known->Name : targetName;
     const std::u16string target = JoinPath(targetFolder_, placement.name);
     FileInfo existing;
     const Status found = fs_.GetInfo(target, existing);
@@ -330,16 +330,16 @@ class OperationRun {
       return placement;
     }
     const bool replacing = found.IsOk();
-    if (replacing && existing.isFolder) {
+    if (replacing && existing.IsFolder) {
       placement.outcome = ItemOutcome::Blocked;
       return placement;
     }
     // MoveFileEx refuses to replace a read-only file; the shell clears the
     // attribute first, and so do we.
-    const bool clearReadOnly = replacing && existing.attributes.readOnly;
+    const bool clearReadOnly = replacing && existing.Attributes.ReadOnly;
     if (clearReadOnly) {
-      FileAttributes writable = existing.attributes;
-      writable.readOnly = false;
+      FileAttributes writable = existing.Attributes;
+      writable.ReadOnly = false;
       const Status status = fs_.SetAttributes(target, writable);
       if (!status.IsOk()) {
         placement.outcome = OutcomeOf(status);
@@ -349,7 +349,7 @@ class OperationRun {
     }
     const Status status = fs_.MoveReplace(from, target);
     if (!status.IsOk()) {
-      if (clearReadOnly) fs_.SetAttributes(target, existing.attributes);
+      if (clearReadOnly) fs_.SetAttributes(target, existing.Attributes);
       placement.outcome = OutcomeOf(status);
       placement.status = status;
       return placement;
@@ -413,12 +413,12 @@ class OperationRun {
       const Status listed = fs_.ListFolder(folders[next], entries);
       if (!listed.IsOk() && result.IsOk()) result = listed;
       for (const FileInfo& entry : entries) {
-        const std::u16string path = JoinPath(folders[next], entry.name);
-        if (entry.isFolder && !entry.isLink) {
+        const std::u16string path = JoinPath(folders[next], entry.Name);
+        if (entry.IsFolder && !entry.IsLink) {
           folders.push_back(path);
           continue;
         }
-        const Status status = entry.isFolder ? fs_.RemoveEmptyFolder(path) : Discard(path);
+        const Status status = entry.IsFolder ? fs_.RemoveEmptyFolder(path) : Discard(path);
         if (!status.IsOk() && result.IsOk()) result = status;
       }
     }
@@ -465,7 +465,7 @@ class OperationRun {
     FileInfo now;
     FileInfo sourceNow;
     const bool ours = placed.outcome != ItemOutcome::Replaced && copyId != 0 && fs_.GetIdentity(path, now).IsOk() &&
-                      !now.isFolder && now.fileId == copyId && fs_.GetInfo(source, sourceNow).IsOk();
+                      !now.IsFolder && now.FileId == copyId && fs_.GetInfo(source, sourceNow).IsOk();
     return Settle(std::move(placed), ours && Discard(path).IsOk(), outcome, std::move(status));
   }
 
@@ -492,7 +492,7 @@ class OperationRun {
     failed.name = targetName;
     FileInfo before;
     Status status = fs_.GetInfo(source, before);
-    if (status.IsOk() && before.isFolder) status = Status::Error(StatusCode::AccessDenied, 0, "became a folder");
+    if (status.IsOk() && before.IsFolder) status = Status::Error(StatusCode::AccessDenied, 0, "became a folder");
     if (!status.IsOk()) {
       failed.outcome = OutcomeOf(status);
       failed.status = status;
@@ -500,21 +500,21 @@ class OperationRun {
     }
     if (!operation_.renameOnCollision) {
       const FileInfo* existing = Existing(targetName);
-      if (existing != nullptr && existing->isFolder) {
+      if (existing != nullptr && existing->IsFolder) {
         failed.outcome = ItemOutcome::Blocked;
         return failed;
       }
     }
     if (move) {
       if (const FileInfo* delivered = FindDeliveredFile(source, before, targetName)) {
-        return FinishDeliveredFile(source, before, delivered->name);
+        return FinishDeliveredFile(source, before, delivered->Name);
       }
     }
 
     std::u16string temporary;
     CopyReport report;
     status = CopyToTemporary(source, temporary, report);
-    const uint64_t copyId = report.copyId;
+    const uint64_t copyId = report.CopyId;
     if (!status.IsOk()) {
       failed.outcome = OutcomeOf(status);
       failed.status = status;
@@ -522,7 +522,7 @@ class OperationRun {
     }
     FileInfo copied;
     status = fs_.GetInfo(temporary, copied);
-    if (status.IsOk() && copied.size != before.size) {
+    if (status.IsOk() && copied.Size != before.Size) {
       status = Status::Error(StatusCode::IoError, 0, "the copy's size differs from the source's");
     }
     FileInfo after;
@@ -535,7 +535,7 @@ class OperationRun {
     // A moved file is the same file in a new place, and keeps its creation
     // time as a rename within a volume would; a copy is a new file.
     if (status.IsOk() && move) fs_.CopyTimes(source, temporary);
-    if (status.IsOk()) status = fs_.SetAttributes(temporary, before.attributes);
+    if (status.IsOk()) status = fs_.SetAttributes(temporary, before.Attributes);
     if (!status.IsOk()) {
       Discard(temporary);
       failed.outcome = OutcomeOf(status);
@@ -586,10 +586,10 @@ class OperationRun {
     for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
       const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, false));
       if (existing == nullptr) return nullptr;
-      if (!existing->isFolder && existing->size == before.size && existing->modified == before.modified &&
-          existing->modified != 0) {
+      if (!existing->IsFolder && existing->Size == before.Size && existing->Modified == before.Modified &&
+          existing->Modified != 0) {
         bool same = false;
-        if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->name), same).IsOk() && same) return existing;
+        if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->Name), same).IsOk() && same) return existing;
       }
       if (!operation_.renameOnCollision) return nullptr;
     }
@@ -633,15 +633,15 @@ class OperationRun {
       const Status listed = fs_.ListFolder(folders[next], entries);
       if (!listed.IsOk()) return listed;
       for (const FileInfo& entry : entries) {
-        if (IsTemporaryName(entry.name)) continue;
-        const std::u16string path = JoinPath(folders[next], entry.name);
+        if (IsTemporaryName(entry.Name)) continue;
+        const std::u16string path = JoinPath(folders[next], entry.Name);
         // A link may lead back up the tree, or to what is not the tree's to
         // give; the copy refuses it anyway.
         std::u16string here;
-        if (entry.isFolder && (entry.isLink || LeadsElsewhere(resolved[next], path, entry.name, here))) {
+        if (entry.IsFolder && (entry.IsLink || LeadsElsewhere(resolved[next], path, entry.Name, here))) {
           return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
         }
-        if (entry.isFolder) {
+        if (entry.IsFolder) {
           folders.push_back(path);
           resolved.push_back(std::move(here));
           continue;
@@ -703,19 +703,19 @@ class OperationRun {
       if (!status.IsOk()) return status;
       for (const FileInfo& entry : entries) {
         // Our own temporary may sit inside the tree when the tree is being copied into itself.
-        if (IsTemporaryName(entry.name)) continue;
-        const std::u16string relative = folder.empty() ? entry.name : JoinPath(folder, entry.name);
-        const std::u16string sourcePath = JoinPath(from, entry.name);
-        const std::u16string copyPath = JoinPath(to, entry.name);
-        if (entry.isFolder) {
+        if (IsTemporaryName(entry.Name)) continue;
+        const std::u16string relative = folder.empty() ? entry.Name : JoinPath(folder, entry.Name);
+        const std::u16string sourcePath = JoinPath(from, entry.Name);
+        const std::u16string copyPath = JoinPath(to, entry.Name);
+        if (entry.IsFolder) {
           std::u16string here;
-          if (entry.isLink || LeadsElsewhere(resolved[next], sourcePath, entry.name, here)) {
+          if (entry.IsLink || LeadsElsewhere(resolved[next], sourcePath, entry.Name, here)) {
             return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
           }
           status = fs_.CreateFolder(copyPath);
-          if (status.IsOk() && (entry.attributes.hidden || entry.attributes.system)) {
-            FileAttributes attributes = entry.attributes;
-            attributes.readOnly = false;
+          if (status.IsOk() && (entry.Attributes.Hidden || entry.Attributes.System)) {
+            FileAttributes attributes = entry.Attributes;
+            attributes.ReadOnly = false;
             status = fs_.SetAttributes(copyPath, attributes);
           }
           if (!status.IsOk()) return status;
@@ -729,7 +729,7 @@ class OperationRun {
         if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{}, &report);
         FileInfo copied;
         if (status.IsOk()) status = fs_.GetInfo(copyPath, copied);
-        if (status.IsOk() && copied.size != before.size) {
+        if (status.IsOk() && copied.Size != before.Size) {
           status = Status::Error(StatusCode::IoError, 0, "the copy's size differs from the source's");
         }
         FileInfo after;
@@ -739,8 +739,8 @@ class OperationRun {
           status = Status::Error(StatusCode::IoError, 0, "changed while it was copied");
         }
         if (status.IsOk() && keepTimes) fs_.CopyTimes(sourcePath, copyPath);
-        if (status.IsOk() && !(before.attributes == FileAttributes{})) {
-          status = fs_.SetAttributes(copyPath, before.attributes);
+        if (status.IsOk() && !(before.Attributes == FileAttributes{})) {
+          status = fs_.SetAttributes(copyPath, before.Attributes);
         }
         if (!status.IsOk()) return status;
         copy.files.push_back({relative, before, StampOfCopied(before, report)});
@@ -754,7 +754,7 @@ class OperationRun {
     Placement failed;
     failed.name = targetName;
     Status status;
-    if (entry.isLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+    if (entry.IsLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
     if (status.IsOk() && move) status = CheckTreeFree(source);
     // No order of steps can make a tree of names durable on a volume that
     // cannot flush a folder; a copy that came back in part after a power cut
@@ -767,7 +767,7 @@ class OperationRun {
       TreeCopy found;
       if (const FileInfo* delivered = FindDeliveredFolder(source, targetName, found)) {
         Placement placed;
-        placed.name = delivered->name;
+        placed.name = delivered->Name;
         placed.outcome = ItemOutcome::FoundInPlace;
         status = FlushFoundCopy();
         if (!status.IsOk()) return KeepSource(std::move(placed), status);
@@ -790,8 +790,8 @@ class OperationRun {
     if (status.IsOk()) {
       // A folder's read-only bit only asks Explorer to look for desktop.ini;
       // hidden and system are what a user would miss.
-      FileAttributes attributes = entry.attributes;
-      attributes.readOnly = false;
+      FileAttributes attributes = entry.Attributes;
+      attributes.ReadOnly = false;
       status = fs_.SetAttributes(temporary, attributes);
     }
     if (!status.IsOk()) {
@@ -838,8 +838,8 @@ class OperationRun {
     for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
       const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, true));
       if (existing == nullptr) return nullptr;
-      if (existing->isFolder && !existing->isLink && existing->modified != 0 &&
-          TreeHeldBy(source, JoinPath(targetFolder_, existing->name), found)) {
+      if (existing->IsFolder && !existing->IsLink && existing->Modified != 0 &&
+          TreeHeldBy(source, JoinPath(targetFolder_, existing->Name), found)) {
         return existing;
       }
       if (!operation_.renameOnCollision) return nullptr;
@@ -855,16 +855,16 @@ class OperationRun {
       std::vector<FileInfo> entries;
       if (!fs_.ListFolder(folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder), entries).IsOk()) return false;
       for (const FileInfo& entry : entries) {
-        if (IsTemporaryName(entry.name)) continue;
-        const std::u16string relative = folder.empty() ? entry.name : JoinPath(folder, entry.name);
+        if (IsTemporaryName(entry.Name)) continue;
+        const std::u16string relative = folder.empty() ? entry.Name : JoinPath(folder, entry.Name);
         FileInfo copy;
-        if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.isFolder != entry.isFolder) return false;
-        if (entry.isFolder) {
+        if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.IsFolder != entry.IsFolder) return false;
+        if (entry.IsFolder) {
           found.folders.push_back(relative);
           continue;
         }
         bool same = false;
-        if (copy.size != entry.size || copy.modified != entry.modified ||
+        if (copy.Size != entry.Size || copy.Modified != entry.Modified ||
             !fs_.CompareContent(JoinPath(sourceRoot, relative), JoinPath(copyRoot, relative), same).IsOk() || !same) {
           return false;
         }
@@ -905,8 +905,8 @@ class OperationRun {
       // on a share where two computers see no sharing modes of each other's,
       // may have emptied our temporary folder while it was being filled.
       FileInfo copied;
-      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.relative), copied).IsOk() || copied.isFolder ||
-                            copied.size != file.before.size)) {
+      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.relative), copied).IsOk() || copied.IsFolder ||
+                            copied.Size != file.before.Size)) {
         if (failure(Status::Error(StatusCode::IoError, 0, "the copy is gone"), ItemOutcome::Failed)) return placed;
         continue;
       }

@@ -167,9 +167,9 @@ std::vector<FileAt> FilesBelow(PowerCutFileSystem& fs, const std::u16string& top
     std::vector<FileInfo> entries;
     fs.ListFolder(inside.empty() ? top : JoinPath(top, inside), entries);
     for (const FileInfo& entry : entries) {
-      const std::u16string relative = inside.empty() ? entry.name : JoinPath(inside, entry.name);
-      if (entry.isFolder) {
-        if (!entry.isLink || followLinks) folders.push_back(relative);
+      const std::u16string relative = inside.empty() ? entry.Name : JoinPath(inside, entry.Name);
+      if (entry.IsFolder) {
+        if (!entry.IsLink || followLinks) folders.push_back(relative);
         continue;
       }
       files.push_back({JoinPath(top, relative), fs.ReadFile(JoinPath(top, relative)).value_or("<unreadable>"),
@@ -326,17 +326,17 @@ class PowerCutTest : public ::testing::TestWithParam<std::tuple<Persistence, Pow
       std::vector<FileInfo> entries;
       fs.ListFolder(folder, entries);
       for (const FileInfo& entry : entries) {
-        if (!IsTemporaryComponent(entry.name) || entry.isLink) continue;
+        if (!IsTemporaryComponent(entry.Name) || entry.IsLink) continue;
         bool leftover = false;
-        for (const FileAt& file : FilesBelow(fs, JoinPath(folder, entry.name))) {
+        for (const FileAt& file : FilesBelow(fs, JoinPath(folder, entry.Name))) {
           for (const std::string& content : expected.leftovers) leftover = leftover || file.content == content;
         }
-        if (!entry.isFolder) {
+        if (!entry.IsFolder) {
           for (const std::string& content : expected.leftovers) {
-            leftover = leftover || fs.ReadFile(JoinPath(folder, entry.name)) == content;
+            leftover = leftover || fs.ReadFile(JoinPath(folder, entry.Name)) == content;
           }
         }
-        EXPECT_TRUE(leftover) << when << ": the temporary " << EncodeUtf8(entry.name) << " was left behind";
+        EXPECT_TRUE(leftover) << when << ": the temporary " << EncodeUtf8(entry.Name) << " was left behind";
       }
     }
   }

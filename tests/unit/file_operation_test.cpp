@@ -472,8 +472,8 @@ TEST_P(FileOperationTest, AMoveBetweenVolumesCopiesThenRemovesTheSource) {
     EXPECT_EQ(box->ReadAt(arrived), "report");
     FileInfo after;
     box->Fs().GetInfo(box->Path(arrived), after);
-    EXPECT_EQ(after.modified, before.modified) << "the copy keeps the modification time";
-    EXPECT_EQ(after.attributes, FileAttributes{}) << "the temporary's hidden attribute is gone";
+    EXPECT_EQ(after.Modified, before.Modified) << "the copy keeps the modification time";
+    EXPECT_EQ(after.Attributes, FileAttributes{}) << "the temporary's hidden attribute is gone";
     EXPECT_FALSE(HasTemporary(box->NamesAt(u"out")));
     EXPECT_GT(faults->CountOf(FsCall::CopyToNewFile), 0);
   }
@@ -486,7 +486,7 @@ TEST_P(FileOperationTest, AMoveBetweenVolumesTakesAReadOnlySourceAlong) {
   EXPECT_EQ(Outcomes(Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, faults.get())),
             std::vector<ItemOutcome>{ItemOutcome::Placed});
   EXPECT_EQ(box->NamesAt(u"in"), Names{});
-  EXPECT_TRUE(box->AttributesAt(u"out\\report.pdf").readOnly);
+  EXPECT_TRUE(box->AttributesAt(u"out\\report.pdf").ReadOnly);
 }
 
 TEST_P(FileOperationTest, AFolderMovesBetweenVolumesWhole) {

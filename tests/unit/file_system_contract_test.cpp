@@ -26,13 +26,13 @@ TEST_P(FileSystemContractTest, ListingGivesNamesKindsAndSizesOfTheEntriesOnly) {
   box->MakeFolder(u"フォルダ");
   std::vector<FileInfo> entries;
   ASSERT_TRUE(fs().ListFolder(box->Root(), entries).IsOk());
-  std::sort(entries.begin(), entries.end(), [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
+  std::sort(entries.begin(), entries.end(), [](const FileInfo& a, const FileInfo& b) { return a.Name < b.Name; });
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].name, u"フォルダ");
-  EXPECT_TRUE(entries[0].isFolder);
-  EXPECT_EQ(entries[1].name, u"報告書.txt");
-  EXPECT_FALSE(entries[1].isFolder);
-  EXPECT_EQ(entries[1].size, 5u);
+  EXPECT_EQ(entries[0].Name, u"フォルダ");
+  EXPECT_TRUE(entries[0].IsFolder);
+  EXPECT_EQ(entries[1].Name, u"報告書.txt");
+  EXPECT_FALSE(entries[1].IsFolder);
+  EXPECT_EQ(entries[1].Size, 5u);
   EXPECT_EQ(fs().ListFolder(box->Path(u"missing"), entries).Code, StatusCode::NotFound);
 }
 
@@ -45,7 +45,7 @@ TEST_P(FileSystemContractTest, NamesAloneAreTheNamesOfTheListing) {
   ASSERT_TRUE(fs().ListFolder(box->Root(), entries).IsOk());
   ASSERT_TRUE(fs().ListNames(box->Root(), names).IsOk());
   std::vector<std::u16string> listed;
-  for (const FileInfo& entry : entries) listed.push_back(entry.name);
+  for (const FileInfo& entry : entries) listed.push_back(entry.Name);
   std::sort(listed.begin(), listed.end());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, listed);
@@ -56,9 +56,9 @@ TEST_P(FileSystemContractTest, InfoDescribesOnePathAndSaysWhenNothingIsThere) {
   box->WriteAt(u"a.txt", "abc");
   FileInfo info;
   ASSERT_TRUE(fs().GetInfo(box->Path(u"a.txt"), info).IsOk());
-  EXPECT_EQ(info.name, u"a.txt");
-  EXPECT_EQ(info.size, 3u);
-  EXPECT_FALSE(info.isFolder);
+  EXPECT_EQ(info.Name, u"a.txt");
+  EXPECT_EQ(info.Size, 3u);
+  EXPECT_FALSE(info.IsFolder);
   EXPECT_EQ(fs().GetInfo(box->Path(u"missing.txt"), info).Code, StatusCode::NotFound);
   EXPECT_EQ(fs().GetInfo(box->Path(u"missing\\a.txt"), info).Code, StatusCode::NotFound);
 }
@@ -103,16 +103,16 @@ TEST_P(FileSystemContractTest, CopyingMakesANewFileOnlyAndKeepsTheModificationTi
   EXPECT_EQ(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"taken.txt"), {}, nullptr).Code, StatusCode::Exists);
   EXPECT_EQ(box->ReadAt(u"taken.txt"), "taken");
   FileAttributes hidden;
-  hidden.hidden = true;
+  hidden.Hidden = true;
   ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), hidden, nullptr).IsOk());
   EXPECT_EQ(box->ReadAt(u"copy.txt"), "content");
   FileInfo source;
   FileInfo copy;
   fs().GetInfo(box->Path(u"a.txt"), source);
   fs().GetInfo(box->Path(u"copy.txt"), copy);
-  EXPECT_EQ(copy.modified, source.modified);
+  EXPECT_EQ(copy.Modified, source.Modified);
   if (box->HasHiddenAttribute()) {
-    EXPECT_TRUE(copy.attributes.hidden);
+    EXPECT_TRUE(copy.Attributes.Hidden);
   }
   box->MakeFolder(u"folder");
   EXPECT_FALSE(fs().CopyToNewFile(box->Path(u"folder"), box->Path(u"folder copy"), {}, nullptr).IsOk());
@@ -131,7 +131,7 @@ TEST_P(FileSystemContractTest, AFileCopiedThroughTheSeamMayBeLarge) {
 TEST_P(FileSystemContractTest, AttributesGoOnAndOff) {
   box->WriteAt(u"a.txt", "a");
   box->SetAttributesAt(u"a.txt", FileAttributes{true, false, false});
-  EXPECT_TRUE(box->AttributesAt(u"a.txt").readOnly);
+  EXPECT_TRUE(box->AttributesAt(u"a.txt").ReadOnly);
   if (box->HasHiddenAttribute()) {
     box->SetAttributesAt(u"a.txt", FileAttributes{false, true, true});
     EXPECT_EQ(box->AttributesAt(u"a.txt"), (FileAttributes{false, true, true}));
@@ -187,11 +187,11 @@ TEST_P(FileSystemContractTest, ACopyReportsTheIdOfTheFileItMade) {
   FileInfo original;
   ASSERT_TRUE(fs().GetIdentity(box->Path(u"copy.txt"), copy).IsOk());
   ASSERT_TRUE(fs().GetIdentity(box->Path(u"a.txt"), original).IsOk());
-  EXPECT_NE(report.copyId, 0u);
-  EXPECT_EQ(copy.fileId, report.copyId);
-  EXPECT_NE(original.fileId, report.copyId);
-  if (report.source.fileId != 0) {
-    EXPECT_EQ(report.source.fileId, original.fileId);
+  EXPECT_NE(report.CopyId, 0u);
+  EXPECT_EQ(copy.FileId, report.CopyId);
+  EXPECT_NE(original.FileId, report.CopyId);
+  if (report.Source.FileId != 0) {
+    EXPECT_EQ(report.Source.FileId, original.FileId);
   }
 }
 
@@ -211,11 +211,11 @@ TEST_P(FileSystemContractTest, AFileIsRemovedOnlyWhileItIsTheFileThatWasCopied) 
   EXPECT_TRUE(changed);
   EXPECT_EQ(box->ReadAt(u"a.txt"), "first and more");
 
-  if (a.fileId != 0) {
+  if (a.FileId != 0) {
     FileInfo same;
     ASSERT_TRUE(fs().GetInfo(box->Path(u"same.txt"), same).IsOk());
     FileStamp sameSizeAndTime = copied;
-    sameSizeAndTime.modified = same.modified;
+    sameSizeAndTime.Modified = same.Modified;
     ASSERT_TRUE(fs().MoveReplace(box->Path(u"same.txt"), box->Path(u"a.txt")).IsOk());
     EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"a.txt"), sameSizeAndTime, changed).IsOk());
     EXPECT_TRUE(changed) << "another file under the name";

@@ -41,7 +41,7 @@ TEST_F(PosixFileSystemTest, NamesStartingWithADotAreHidden) {
   std::vector<FileInfo> entries;
   ASSERT_TRUE(fs.ListFolder(box.Root(), entries).IsOk());
   ASSERT_EQ(entries.size(), 2u);
-  for (const FileInfo& entry : entries) EXPECT_EQ(entry.attributes.hidden, entry.name == u".profile") << entry.name.size();
+  for (const FileInfo& entry : entries) EXPECT_EQ(entry.Attributes.Hidden, entry.Name == u".profile") << entry.Name.size();
 }
 
 TEST_F(PosixFileSystemTest, BackslashSeparatesLikeSlash) {
@@ -49,8 +49,8 @@ TEST_F(PosixFileSystemTest, BackslashSeparatesLikeSlash) {
   box.WriteAt(u"a/x.txt", "x");
   FileInfo info;
   ASSERT_TRUE(fs.GetInfo(box.Root() + u"\\a\\x.txt", info).IsOk());
-  EXPECT_EQ(info.size, 1u);
-  EXPECT_EQ(info.name, u"x.txt");
+  EXPECT_EQ(info.Size, 1u);
+  EXPECT_EQ(info.Name, u"x.txt");
 }
 
 TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnersMissingWritePermission) {
@@ -59,9 +59,9 @@ TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnersMissingWritePermission) {
   struct stat st {};
   ASSERT_EQ(::stat(RealSandbox::Native(box.Path(u"r.txt")).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0222, 0u);
-  EXPECT_TRUE(box.AttributesAt(u"r.txt").readOnly);
+  EXPECT_TRUE(box.AttributesAt(u"r.txt").ReadOnly);
   box.SetAttributesAt(u"r.txt", FileAttributes{});
-  EXPECT_FALSE(box.AttributesAt(u"r.txt").readOnly);
+  EXPECT_FALSE(box.AttributesAt(u"r.txt").ReadOnly);
 }
 
 TEST_F(PosixFileSystemTest, FallbackWithoutTheRenameFlagNeverReplaces) {

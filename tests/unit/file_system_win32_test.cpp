@@ -50,7 +50,7 @@ TEST_F(Win32FileSystemTest, FoldersDeeperThan260CharactersWork) {
   EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
   FileInfo info;
   ASSERT_TRUE(fs.GetInfo(deep + u"\\a.txt", info).IsOk());
-  EXPECT_EQ(info.size, 12u);
+  EXPECT_EQ(info.Size, 12u);
   const std::vector<ItemResult> moved =
       PerformFileOperation(fs, {SortMethod::Move, deep + u"\\*.txt", box.Root() + u"\\", true});
   ASSERT_EQ(moved.size(), 1u);
@@ -93,9 +93,9 @@ TEST_F(Win32FileSystemTest, OneFolderReadsAsTheSameUnderTwoSpellings) {
   FileInfo b;
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"Sub"), a).IsOk());
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"SUB\\"), b).IsOk());
-  if (a.fileId == 0) GTEST_SKIP() << "no file ids here";
-  EXPECT_EQ(a.volumeId, b.volumeId);
-  EXPECT_EQ(a.fileId, b.fileId);
+  if (a.FileId == 0) GTEST_SKIP() << "no file ids here";
+  EXPECT_EQ(a.VolumeId, b.VolumeId);
+  EXPECT_EQ(a.FileId, b.FileId);
 }
 
 // Names Win32's path clean-up would change, as WSL, shares and archivers
@@ -228,7 +228,7 @@ TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
     GTEST_SKIP() << "this file system keeps no indexing attribute";
   }
   FileAttributes hidden;
-  hidden.hidden = true;
+  hidden.Hidden = true;
   CopyReport report;
   ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), hidden, &report).IsOk());
   const DWORD copy = ::GetFileAttributesW(Wide(box.Path(u"copy.txt")).c_str());
@@ -237,7 +237,7 @@ TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
   EXPECT_EQ(::GetFileAttributesW(source.c_str()) & marked, marked);
   FileInfo identity;
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"copy.txt"), identity).IsOk());
-  EXPECT_EQ(identity.fileId, report.copyId);
+  EXPECT_EQ(identity.FileId, report.CopyId);
   box.SetAttributesAt(u"a.txt", FileAttributes{});
 }
 
