@@ -48,24 +48,24 @@ FileAttributes HiddenOnly() {
 }
 
 struct Placement {
-  ItemOutcome outcome = ItemOutcome::Failed;
-  Status status;
-  std::u16string name;  // the name taken (or tried last) in the target folder
+  ItemOutcome Outcome = ItemOutcome::Failed;
+  Status StepStatus;
+  std::u16string Name;  // the name taken (or tried last) in the target folder
 };
 
 struct CopiedFile {
-  std::u16string relative;  // below the copied folder
-  FileInfo before;          // the source as it was copied
-  FileStamp stamp;          // the same, as the source's removal checks it
+  std::u16string Relative;  // below the copied folder
+  FileInfo Before;          // the source as it was copied
+  FileStamp Stamp;          // the same, as the source's removal checks it
 };
 
 // What a folder copy took from the source, so that a move removes exactly
 // that and nothing that arrived or changed in the meantime, and an undo
 // removes exactly the copy and nothing put into it since.
 struct TreeCopy {
-  std::vector<CopiedFile> files;
-  std::vector<std::u16string> folders;  // relative, "" first, parents before their children
-  bool sourceChanged = false;
+  std::vector<CopiedFile> Files;
+  std::vector<std::u16string> Folders;  // relative, "" first, parents before their children
+  bool SourceChanged = false;
 };
 
 class OperationRun {
@@ -74,8 +74,8 @@ class OperationRun {
       : fs_(fileSystem), operation_(operation), random_(Seed()) {}
 
   std::vector<ItemResult> Run() {
-    const PathSplit source = SplitAtLastSeparator(operation_.source);
-    const PathSplit destination = SplitAtLastSeparator(operation_.destination);
+    const PathSplit source = SplitAtLastSeparator(operation_.Source);
+    const PathSplit destination = SplitAtLastSeparator(operation_.Destination);
     // An empty folder part would make the paths relative to whatever the
     // current directory happens to be.
     if (source.Name.empty() || source.Folder.empty() || destination.Folder.empty()) return {};
@@ -163,36 +163,36 @@ class OperationRun {
 
   ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName, int depth = 0) {
     ItemResult result;
-    result.source = JoinPath(sourceFolder_, entry.Name);
-    result.target = JoinPath(targetFolder_, targetName);
+    result.Source = JoinPath(sourceFolder_, entry.Name);
+    result.Target = JoinPath(targetFolder_, targetName);
     // A copy onto itself would otherwise add a renamed copy on every pass.
     if (sameFolder_ && EqualsIgnoringCase(entry.Name, targetName)) {
-      result.outcome = ItemOutcome::SameItem;
+      result.Outcome = ItemOutcome::SameItem;
       return result;
     }
-    if (entry.IsFolder && TargetIsSameOrInside(result.source)) {
-      result.outcome = ItemOutcome::Blocked;
+    if (entry.IsFolder && TargetIsSameOrInside(result.Source)) {
+      result.Outcome = ItemOutcome::Blocked;
       return result;
     }
-    if (entry.IsFolder && !entry.IsLink && !operation_.renameOnCollision) {
+    if (entry.IsFolder && !entry.IsLink && !operation_.RenameOnCollision) {
       PrepareTargetFolder();
       const FileInfo* existing = Existing(targetName);
       if (existing != nullptr && existing->IsFolder && !existing->IsLink) {
-        const Placement merged = MergeFolder(result.source, existing->Name, depth);
-        result.outcome = merged.outcome;
-        result.status = merged.status;
-        result.target = JoinPath(targetFolder_, existing->Name);
+        const Placement merged = MergeFolder(result.Source, existing->Name, depth);
+        result.Outcome = merged.Outcome;
+        result.StepStatus = merged.StepStatus;
+        result.Target = JoinPath(targetFolder_, existing->Name);
         return result;
       }
     }
-    const bool move = operation_.kind == SortMethod::Move;
+    const bool move = operation_.Kind == SortMethod::Move;
     // A rename would carry off a file that is still being written; a copy
     // needs no probe, its own read refuses a file open for writing.
     if (!entry.IsFolder && move) {
-      const Status status = fs_.TryOpenExclusive(result.source);
+      const Status status = fs_.TryOpenExclusive(result.Source);
       if (status.Code == StatusCode::SharingViolation || status.Code == StatusCode::NotFound) {
-        result.outcome = OutcomeOf(status);
-        result.status = status;
+        result.Outcome = OutcomeOf(status);
+        result.StepStatus = status;
         return result;
       }
     }
@@ -200,17 +200,17 @@ class OperationRun {
 
     Placement placement;
     if (move) {
-      placement = entry.IsFolder ? MoveFolderByRename(result.source, targetName)
-                                 : MoveFileByRename(result.source, targetName);
+      placement = entry.IsFolder ? MoveFolderByRename(result.Source, targetName)
+                                 : MoveFileByRename(result.Source, targetName);
     }
-    if (!move || placement.status.Code == StatusCode::CrossDevice) {
-      placement = entry.IsFolder ? CopyFolder(result.source, entry, targetName, move)
-                                 : CopyFile(result.source, targetName, move);
+    if (!move || placement.StepStatus.Code == StatusCode::CrossDevice) {
+      placement = entry.IsFolder ? CopyFolder(result.Source, entry, targetName, move)
+                                 : CopyFile(result.Source, targetName, move);
     }
-    if (move && sameFolder_ && Arrived(placement.outcome)) Forget(entry.Name);
-    result.outcome = placement.outcome;
-    result.status = placement.status;
-    if (!placement.name.empty()) result.target = JoinPath(targetFolder_, placement.name);
+    if (move && sameFolder_ && Arrived(placement.Outcome)) Forget(entry.Name);
+    result.Outcome = placement.Outcome;
+    result.StepStatus = placement.StepStatus;
+    if (!placement.Name.empty()) result.Target = JoinPath(targetFolder_, placement.Name);
     return result;
   }
 
@@ -221,14 +221,14 @@ class OperationRun {
   Placement MergeFolder(const std::u16string& source, const std::u16string& targetName, int depth) {
     constexpr int kMaxMergeDepth = 256;
     Placement merged;
-    merged.name = targetName;
-    merged.outcome = ItemOutcome::Merged;
+    merged.Name = targetName;
+    merged.Outcome = ItemOutcome::Merged;
     std::vector<FileInfo> entries;
     Status status = depth < kMaxMergeDepth ? fs_.ListFolder(source, entries)
                                            : Status::Error(StatusCode::Unsupported, 0, "too deep");
     if (!status.IsOk()) {
-      merged.outcome = OutcomeOf(status);
-      merged.status = status;
+      merged.Outcome = OutcomeOf(status);
+      merged.StepStatus = status;
       return merged;
     }
     OperationRun inner(fs_, operation_);
@@ -238,14 +238,14 @@ class OperationRun {
     for (const FileInfo& entry : entries) {
       if (IsTemporaryName(entry.Name)) continue;
       const ItemResult result = inner.ProcessItem(entry, entry.Name, depth + 1);
-      const bool done = Arrived(result.outcome) || result.outcome == ItemOutcome::Merged ||
-                        result.outcome == ItemOutcome::FoundInPlace;
-      if (!done && merged.outcome == ItemOutcome::Merged) {
-        merged.outcome = result.outcome;
-        merged.status = result.status;
+      const bool done = Arrived(result.Outcome) || result.Outcome == ItemOutcome::Merged ||
+                        result.Outcome == ItemOutcome::FoundInPlace;
+      if (!done && merged.Outcome == ItemOutcome::Merged) {
+        merged.Outcome = result.Outcome;
+        merged.StepStatus = result.StepStatus;
       }
     }
-    if (operation_.kind == SortMethod::Move && merged.outcome == ItemOutcome::Merged) {
+    if (operation_.Kind == SortMethod::Move && merged.Outcome == ItemOutcome::Merged) {
       status = fs_.RemoveEmptyFolder(source);
       if (!status.IsOk() && status.Code != StatusCode::NotFound) return KeepSource(std::move(merged), status);
     }
@@ -299,19 +299,19 @@ class OperationRun {
       const Status status = fs_.MoveNoReplace(from, JoinPath(targetFolder_, name));
       if (status.IsOk()) {
         Remember(name, isFolder);
-        placement.outcome = number == 1 ? ItemOutcome::Placed : ItemOutcome::Renamed;
-        placement.name = std::move(name);
+        placement.Outcome = number == 1 ? ItemOutcome::Placed : ItemOutcome::Renamed;
+        placement.Name = std::move(name);
         return placement;
       }
       if (status.Code != StatusCode::Exists) {
-        placement.outcome = OutcomeOf(status);
-        placement.status = status;
+        placement.Outcome = OutcomeOf(status);
+        placement.StepStatus = status;
         return placement;
       }
       Remember(name, false);
     }
-    placement.outcome = ItemOutcome::NoFreeName;
-    placement.status = Status::Error(StatusCode::Exists);
+    placement.Outcome = ItemOutcome::NoFreeName;
+    placement.StepStatus = Status::Error(StatusCode::Exists);
     return placement;
   }
 
@@ -321,17 +321,17 @@ class OperationRun {
   Placement PlaceReplacing(const std::u16string& from, const std::u16string& targetName) {
     Placement placement;
     const FileInfo* known = Existing(targetName);
-    placement.name = known != nullptr ? known->Name : targetName;
-    const std::u16string target = JoinPath(targetFolder_, placement.name);
+    placement.Name = known != nullptr ? known->Name : targetName;
+    const std::u16string target = JoinPath(targetFolder_, placement.Name);
     FileInfo existing;
     const Status found = fs_.GetInfo(target, existing);
     if (!found.IsOk() && found.Code != StatusCode::NotFound) {
-      placement.status = found;
+      placement.StepStatus = found;
       return placement;
     }
     const bool replacing = found.IsOk();
     if (replacing && existing.IsFolder) {
-      placement.outcome = ItemOutcome::Blocked;
+      placement.Outcome = ItemOutcome::Blocked;
       return placement;
     }
     // MoveFileEx refuses to replace a read-only file; the shell clears the
@@ -342,20 +342,20 @@ class OperationRun {
       writable.ReadOnly = false;
       const Status status = fs_.SetAttributes(target, writable);
       if (!status.IsOk()) {
-        placement.outcome = OutcomeOf(status);
-        placement.status = status;
+        placement.Outcome = OutcomeOf(status);
+        placement.StepStatus = status;
         return placement;
       }
     }
     const Status status = fs_.MoveReplace(from, target);
     if (!status.IsOk()) {
       if (clearReadOnly) fs_.SetAttributes(target, existing.Attributes);
-      placement.outcome = OutcomeOf(status);
-      placement.status = status;
+      placement.Outcome = OutcomeOf(status);
+      placement.StepStatus = status;
       return placement;
     }
-    Remember(placement.name, false);
-    placement.outcome = replacing ? ItemOutcome::Replaced : ItemOutcome::Placed;
+    Remember(placement.Name, false);
+    placement.Outcome = replacing ? ItemOutcome::Replaced : ItemOutcome::Placed;
     return placement;
   }
 
@@ -363,29 +363,29 @@ class OperationRun {
   // is merged into an existing folder.
   Placement PlaceFolderWithoutReplacing(const std::u16string& from, const std::u16string& targetName) {
     Placement placement;
-    placement.name = targetName;
+    placement.Name = targetName;
     if (Existing(targetName) != nullptr) {
-      placement.outcome = ItemOutcome::Blocked;
+      placement.Outcome = ItemOutcome::Blocked;
       return placement;
     }
     const Status status = fs_.MoveNoReplace(from, JoinPath(targetFolder_, targetName));
     if (status.IsOk()) {
       Remember(targetName, true);
-      placement.outcome = ItemOutcome::Placed;
+      placement.Outcome = ItemOutcome::Placed;
       return placement;
     }
-    placement.outcome = status.Code == StatusCode::Exists ? ItemOutcome::Blocked : OutcomeOf(status);
-    placement.status = status;
+    placement.Outcome = status.Code == StatusCode::Exists ? ItemOutcome::Blocked : OutcomeOf(status);
+    placement.StepStatus = status;
     return placement;
   }
 
   Placement MoveFileByRename(const std::u16string& source, const std::u16string& targetName) {
-    return operation_.renameOnCollision ? PlaceNoReplace(source, targetName, false)
+    return operation_.RenameOnCollision ? PlaceNoReplace(source, targetName, false)
                                         : PlaceReplacing(source, targetName);
   }
 
   Placement MoveFolderByRename(const std::u16string& source, const std::u16string& targetName) {
-    return operation_.renameOnCollision ? PlaceNoReplace(source, targetName, true)
+    return operation_.RenameOnCollision ? PlaceNoReplace(source, targetName, true)
                                         : PlaceFolderWithoutReplacing(source, targetName);
   }
 
@@ -461,19 +461,19 @@ class OperationRun {
   // hold the new one. A duplicate is better than a loss.
   Placement TakeBackFile(Placement placed, const std::u16string& source, uint64_t copyId, ItemOutcome outcome,
                          Status status) {
-    const std::u16string path = JoinPath(targetFolder_, placed.name);
+    const std::u16string path = JoinPath(targetFolder_, placed.Name);
     FileInfo now;
     FileInfo sourceNow;
-    const bool ours = placed.outcome != ItemOutcome::Replaced && copyId != 0 && fs_.GetIdentity(path, now).IsOk() &&
+    const bool ours = placed.Outcome != ItemOutcome::Replaced && copyId != 0 && fs_.GetIdentity(path, now).IsOk() &&
                       !now.IsFolder && now.FileId == copyId && fs_.GetInfo(source, sourceNow).IsOk();
     return Settle(std::move(placed), ours && Discard(path).IsOk(), outcome, std::move(status));
   }
 
   Placement TakeBackFolder(Placement placed, const TreeCopy& copy, ItemOutcome outcome, Status status) {
-    const std::u16string path = JoinPath(targetFolder_, placed.name);
+    const std::u16string path = JoinPath(targetFolder_, placed.Name);
     bool removed = true;
-    for (const CopiedFile& file : copy.files) removed = Discard(JoinPath(path, file.relative)).IsOk() && removed;
-    for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+    for (const CopiedFile& file : copy.Files) removed = Discard(JoinPath(path, file.Relative)).IsOk() && removed;
+    for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
       const Status folderStatus = fs_.RemoveEmptyFolder(folder->empty() ? path : JoinPath(path, *folder));
       removed = (folderStatus.IsOk() || folderStatus.Code == StatusCode::NotFound) && removed;
     }
@@ -481,27 +481,27 @@ class OperationRun {
   }
 
   Placement Settle(Placement placed, bool takenBack, ItemOutcome outcome, Status status) {
-    if (takenBack) Forget(placed.name);
-    placed.outcome = takenBack ? outcome : ItemOutcome::SourceKept;
-    placed.status = std::move(status);
+    if (takenBack) Forget(placed.Name);
+    placed.Outcome = takenBack ? outcome : ItemOutcome::SourceKept;
+    placed.StepStatus = std::move(status);
     return placed;
   }
 
   Placement CopyFile(const std::u16string& source, const std::u16string& targetName, bool move) {
     Placement failed;
-    failed.name = targetName;
+    failed.Name = targetName;
     FileInfo before;
     Status status = fs_.GetInfo(source, before);
     if (status.IsOk() && before.IsFolder) status = Status::Error(StatusCode::AccessDenied, 0, "became a folder");
     if (!status.IsOk()) {
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
-    if (!operation_.renameOnCollision) {
+    if (!operation_.RenameOnCollision) {
       const FileInfo* existing = Existing(targetName);
       if (existing != nullptr && existing->IsFolder) {
-        failed.outcome = ItemOutcome::Blocked;
+        failed.Outcome = ItemOutcome::Blocked;
         return failed;
       }
     }
@@ -516,8 +516,8 @@ class OperationRun {
     status = CopyToTemporary(source, temporary, report);
     const uint64_t copyId = report.CopyId;
     if (!status.IsOk()) {
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
     FileInfo copied;
@@ -529,7 +529,7 @@ class OperationRun {
     if (status.IsOk()) status = fs_.GetInfo(source, after);
     if (status.IsOk() && !Unchanged(before, after)) {
       Discard(temporary);
-      failed.outcome = ItemOutcome::SourceChanged;
+      failed.Outcome = ItemOutcome::SourceChanged;
       return failed;
     }
     // A moved file is the same file in a new place, and keeps its creation
@@ -538,13 +538,13 @@ class OperationRun {
     if (status.IsOk()) status = fs_.SetAttributes(temporary, before.Attributes);
     if (!status.IsOk()) {
       Discard(temporary);
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
 
     Placement placed = Place(temporary, targetName, false);
-    if (!Arrived(placed.outcome)) {
+    if (!Arrived(placed.Outcome)) {
       Discard(temporary);
       return placed;
     }
@@ -571,8 +571,8 @@ class OperationRun {
   }
 
   static Placement KeepSource(Placement placed, Status status) {
-    placed.outcome = ItemOutcome::SourceKept;
-    placed.status = std::move(status);
+    placed.Outcome = ItemOutcome::SourceKept;
+    placed.StepStatus = std::move(status);
     return placed;
   }
 
@@ -591,7 +591,7 @@ class OperationRun {
         bool same = false;
         if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->Name), same).IsOk() && same) return existing;
       }
-      if (!operation_.renameOnCollision) return nullptr;
+      if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
   }
@@ -606,20 +606,20 @@ class OperationRun {
 
   Placement FinishDeliveredFile(const std::u16string& source, const FileInfo& before, const std::u16string& name) {
     Placement placement;
-    placement.name = name;
+    placement.Name = name;
     Status status = FlushFoundCopy();
     bool changed = false;
     if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(source, FileStamp::Of(before), changed);
     if (status.IsOk() && changed) {
-      placement.outcome = ItemOutcome::SourceChanged;
+      placement.Outcome = ItemOutcome::SourceChanged;
       return placement;
     }
     if (status.IsOk() || status.Code == StatusCode::NotFound) {
-      placement.outcome = ItemOutcome::FoundInPlace;
+      placement.Outcome = ItemOutcome::FoundInPlace;
       return placement;
     }
-    placement.outcome = OutcomeOf(status);
-    placement.status = status;
+    placement.Outcome = OutcomeOf(status);
+    placement.StepStatus = status;
     return placement;
   }
 
@@ -682,7 +682,7 @@ class OperationRun {
                   bool keepTimes) {
     const Status status = CopyTreeEntries(sourceRoot, copyRoot, copy, keepTimes);
     if (status.IsOk() && keepTimes) {
-      for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+      for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
         fs_.CopyTimes(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder),
                       folder->empty() ? copyRoot : JoinPath(copyRoot, *folder));
       }
@@ -692,10 +692,10 @@ class OperationRun {
 
   Status CopyTreeEntries(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
                          bool keepTimes) {
-    copy.folders.push_back(u"");
+    copy.Folders.push_back(u"");
     std::vector<std::u16string> resolved{Resolved(sourceRoot)};
-    for (size_t next = 0; next < copy.folders.size(); ++next) {
-      const std::u16string folder = copy.folders[next];
+    for (size_t next = 0; next < copy.Folders.size(); ++next) {
+      const std::u16string folder = copy.Folders[next];
       const std::u16string from = folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder);
       const std::u16string to = folder.empty() ? copyRoot : JoinPath(copyRoot, folder);
       std::vector<FileInfo> entries;
@@ -719,7 +719,7 @@ class OperationRun {
             status = fs_.SetAttributes(copyPath, attributes);
           }
           if (!status.IsOk()) return status;
-          copy.folders.push_back(relative);
+          copy.Folders.push_back(relative);
           resolved.push_back(std::move(here));
           continue;
         }
@@ -735,7 +735,7 @@ class OperationRun {
         FileInfo after;
         if (status.IsOk()) status = fs_.GetInfo(sourcePath, after);
         if (status.IsOk() && !Unchanged(before, after)) {
-          copy.sourceChanged = true;
+          copy.SourceChanged = true;
           status = Status::Error(StatusCode::IoError, 0, "changed while it was copied");
         }
         if (status.IsOk() && keepTimes) fs_.CopyTimes(sourcePath, copyPath);
@@ -743,7 +743,7 @@ class OperationRun {
           status = fs_.SetAttributes(copyPath, before.Attributes);
         }
         if (!status.IsOk()) return status;
-        copy.files.push_back({relative, before, StampOfCopied(before, report)});
+        copy.Files.push_back({relative, before, StampOfCopied(before, report)});
       }
     }
     return Status::Ok();
@@ -752,7 +752,7 @@ class OperationRun {
   Placement CopyFolder(const std::u16string& source, const FileInfo& entry, const std::u16string& targetName,
                        bool move) {
     Placement failed;
-    failed.name = targetName;
+    failed.Name = targetName;
     Status status;
     if (entry.IsLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
     if (status.IsOk() && move) status = CheckTreeFree(source);
@@ -767,22 +767,22 @@ class OperationRun {
       TreeCopy found;
       if (const FileInfo* delivered = FindDeliveredFolder(source, targetName, found)) {
         Placement placed;
-        placed.name = delivered->Name;
-        placed.outcome = ItemOutcome::FoundInPlace;
+        placed.Name = delivered->Name;
+        placed.Outcome = ItemOutcome::FoundInPlace;
         status = FlushFoundCopy();
         if (!status.IsOk()) return KeepSource(std::move(placed), status);
         return RemoveCopiedSource(source, found, std::move(placed), false);
       }
     }
-    if (!operation_.renameOnCollision && Existing(targetName) != nullptr) {
-      failed.outcome = ItemOutcome::Blocked;
+    if (!operation_.RenameOnCollision && Existing(targetName) != nullptr) {
+      failed.Outcome = ItemOutcome::Blocked;
       return failed;
     }
     std::u16string temporary;
     if (status.IsOk()) status = CreateTemporaryFolder(temporary);
     if (!status.IsOk()) {
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
     TreeCopy copy;
@@ -796,21 +796,21 @@ class OperationRun {
     }
     if (!status.IsOk()) {
       RemoveTree(temporary);
-      failed.outcome = copy.sourceChanged ? ItemOutcome::SourceChanged : OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = copy.SourceChanged ? ItemOutcome::SourceChanged : OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
     // Every folder of the copy, so that no name inside it can be lost once
     // the source is gone; a copy is flushed as well, so that a cut never
     // leaves a copy in sight with files missing.
     Status durable;
-    for (const std::u16string& folder : copy.folders) {
+    for (const std::u16string& folder : copy.Folders) {
       const Status flushed = fs_.FlushFolder(folder.empty() ? temporary : JoinPath(temporary, folder));
       if (!flushed.IsOk() && durable.IsOk()) durable = flushed;
     }
 
     Placement placed = Place(temporary, targetName, true);
-    if (!Arrived(placed.outcome)) {
+    if (!Arrived(placed.Outcome)) {
       RemoveTree(temporary);
       return placed;
     }
@@ -842,16 +842,16 @@ class OperationRun {
           TreeHeldBy(source, JoinPath(targetFolder_, existing->Name), found)) {
         return existing;
       }
-      if (!operation_.renameOnCollision) return nullptr;
+      if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
   }
 
   bool TreeHeldBy(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& found) {
     found = TreeCopy{};
-    found.folders.push_back(u"");
-    for (size_t next = 0; next < found.folders.size(); ++next) {
-      const std::u16string folder = found.folders[next];
+    found.Folders.push_back(u"");
+    for (size_t next = 0; next < found.Folders.size(); ++next) {
+      const std::u16string folder = found.Folders[next];
       std::vector<FileInfo> entries;
       if (!fs_.ListFolder(folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder), entries).IsOk()) return false;
       for (const FileInfo& entry : entries) {
@@ -860,7 +860,7 @@ class OperationRun {
         FileInfo copy;
         if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.IsFolder != entry.IsFolder) return false;
         if (entry.IsFolder) {
-          found.folders.push_back(relative);
+          found.Folders.push_back(relative);
           continue;
         }
         bool same = false;
@@ -868,7 +868,7 @@ class OperationRun {
             !fs_.CompareContent(JoinPath(sourceRoot, relative), JoinPath(copyRoot, relative), same).IsOk() || !same) {
           return false;
         }
-        found.files.push_back({relative, entry, FileStamp::Of(entry)});
+        found.Files.push_back({relative, entry, FileStamp::Of(entry)});
       }
     }
     return true;
@@ -892,12 +892,12 @@ class OperationRun {
       }
       return false;
     };
-    const std::u16string copyRoot = JoinPath(targetFolder_, placed.name);
-    for (const CopiedFile& file : copy.files) {
-      const std::u16string path = JoinPath(sourceRoot, file.relative);
+    const std::u16string copyRoot = JoinPath(targetFolder_, placed.Name);
+    for (const CopiedFile& file : copy.Files) {
+      const std::u16string path = JoinPath(sourceRoot, file.Relative);
       FileInfo now;
       Status status = fs_.GetInfo(path, now);
-      if (status.IsOk() && !Unchanged(file.before, now)) {
+      if (status.IsOk() && !Unchanged(file.Before, now)) {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
         continue;
       }
@@ -905,13 +905,13 @@ class OperationRun {
       // on a share where two computers see no sharing modes of each other's,
       // may have emptied our temporary folder while it was being filled.
       FileInfo copied;
-      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.relative), copied).IsOk() || copied.IsFolder ||
-                            copied.Size != file.before.Size)) {
+      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.Relative), copied).IsOk() || copied.IsFolder ||
+                            copied.Size != file.Before.Size)) {
         if (failure(Status::Error(StatusCode::IoError, 0, "the copy is gone"), ItemOutcome::Failed)) return placed;
         continue;
       }
       bool changed = false;
-      if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(path, file.stamp, changed);
+      if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(path, file.Stamp, changed);
       if (status.IsOk() && changed) {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
         continue;
@@ -922,7 +922,7 @@ class OperationRun {
         return placed;
       }
     }
-    for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+    for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
       const Status status = fs_.RemoveEmptyFolder(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder));
       if (status.IsOk() || status.Code == StatusCode::NotFound) {
         removedAny = true;
@@ -931,8 +931,8 @@ class OperationRun {
       }
     }
     if (!firstFailure.IsOk()) {
-      placed.outcome = ItemOutcome::SourceKept;
-      placed.status = firstFailure;
+      placed.Outcome = ItemOutcome::SourceKept;
+      placed.StepStatus = firstFailure;
     }
     return placed;
   }

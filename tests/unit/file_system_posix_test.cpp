@@ -118,8 +118,8 @@ TEST_F(PosixFileSystemTest, AFolderWithALinkBackUpItsTreeIsNeitherCopiedNorMoved
     const std::vector<ItemResult> results =
         PerformFileOperation(faults, {kind, box.Path(u"in/album"), box.Path(u"out/"), true});
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
-    EXPECT_EQ(results[0].status.Code, StatusCode::Unsupported);
+    EXPECT_EQ(results[0].Outcome, ItemOutcome::Failed);
+    EXPECT_EQ(results[0].StepStatus.Code, StatusCode::Unsupported);
     EXPECT_EQ(box.ReadAt(u"in/album/1.jpg"), "one");
     EXPECT_EQ(box.NamesAt(u"out"), std::vector<std::u16string>{});
   }
@@ -139,7 +139,7 @@ TEST_F(PosixFileSystemTest, AFolderIsNotCopiedIntoItselfThroughALink) {
     const std::vector<ItemResult> results =
         PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/album"), box.Path(destination), true});
     ASSERT_EQ(results.size(), 1u) << std::string(destination.begin(), destination.end());
-    EXPECT_EQ(results[0].outcome, ItemOutcome::Blocked);
+    EXPECT_EQ(results[0].Outcome, ItemOutcome::Blocked);
     EXPECT_EQ(box.NamesAt(u"in/album/sub"), std::vector<std::u16string>{});
   }
   ::unlink(RealSandbox::Native(box.Path(u"out")).c_str());
@@ -163,7 +163,7 @@ TEST_F(PosixFileSystemTest, AFolderMovedBetweenVolumesKeepsItsTimes) {
   const std::vector<ItemResult> results =
       PerformFileOperation(faults, {SortMethod::Move, box.Path(u"in/album"), box.Path(u"out/"), true});
   ASSERT_EQ(results.size(), 1u);
-  ASSERT_EQ(results[0].outcome, ItemOutcome::Placed);
+  ASSERT_EQ(results[0].Outcome, ItemOutcome::Placed);
   for (const char16_t* path : {u"out/album/2017/1.jpg", u"out/album/2017", u"out/album"}) {
     struct stat st {};
     ASSERT_EQ(::stat(RealSandbox::Native(box.Path(path)).c_str(), &st), 0);
@@ -189,7 +189,7 @@ TEST_F(PosixFileSystemTest, MoveBetweenFileSystemsCopiesAndRemovesTheSource) {
   const std::vector<ItemResult> results =
       PerformFileOperation(fs, {SortMethod::Move, box.Path(u"in/*.pdf"), other + u"/", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
   EXPECT_FALSE(box.ExistsAt(u"in/a.pdf"));
   EXPECT_EQ(box.Read(other + u"/a.pdf"), "content of a");
   std::vector<FileInfo> entries;

@@ -47,14 +47,14 @@ TEST_F(Win32FileSystemTest, FoldersDeeperThan260CharactersWork) {
   const std::vector<ItemResult> results =
       PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"a.txt"), deep + u"\\", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
   FileInfo info;
   ASSERT_TRUE(fs.GetInfo(deep + u"\\a.txt", info).IsOk());
   EXPECT_EQ(info.Size, 12u);
   const std::vector<ItemResult> moved =
       PerformFileOperation(fs, {SortMethod::Move, deep + u"\\*.txt", box.Root() + u"\\", true});
   ASSERT_EQ(moved.size(), 1u);
-  EXPECT_EQ(moved[0].outcome, ItemOutcome::Renamed);
+  EXPECT_EQ(moved[0].Outcome, ItemOutcome::Renamed);
   EXPECT_EQ(box.ReadAt(u"a (2).txt"), "deep content");
 }
 
@@ -193,7 +193,7 @@ TEST_F(Win32FileSystemTest, WhatIsMovedBetweenVolumesKeepsItsTimes) {
     const std::vector<ItemResult> results =
         PerformFileOperation(faults, {SortMethod::Move, box.Path(name), box.Path(u"out\\"), true});
     ASSERT_EQ(results.size(), 1u);
-    ASSERT_EQ(results[0].outcome, ItemOutcome::Placed);
+    ASSERT_EQ(results[0].Outcome, ItemOutcome::Placed);
   }
   for (const char16_t* moved : {u"out\\album\\1.jpg", u"out\\album", u"out\\2.jpg"}) {
     FILETIME creation;
