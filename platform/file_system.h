@@ -14,46 +14,46 @@ namespace savrin {
 // beginning with '.' reads as hidden there); read-only is the owner's
 // missing write permission.
 struct FileAttributes {
-  bool readOnly = false;
-  bool hidden = false;
-  bool system = false;
+  bool ReadOnly = false;
+  bool Hidden = false;
+  bool System = false;
 
   friend bool operator==(const FileAttributes& a, const FileAttributes& b) {
-    return a.readOnly == b.readOnly && a.hidden == b.hidden && a.system == b.system;
+    return a.ReadOnly == b.ReadOnly && a.Hidden == b.Hidden && a.System == b.System;
   }
 };
 
 struct FileInfo {
-  std::u16string name;  // the long name; GetInfo gives the last component of the path asked for
-  bool isFolder = false;
-  bool isLink = false;  // a symbolic link or junction; never followed into by a tree copy
-  FileAttributes attributes;
-  uint64_t size = 0;
+  std::u16string Name;  // the long name; GetInfo gives the last component of the path asked for
+  bool IsFolder = false;
+  bool IsLink = false;  // a symbolic link or junction; never followed into by a tree copy
+  FileAttributes Attributes;
+  uint64_t Size = 0;
   // Last write time in the platform's own ticks, only ever compared for equality.
-  int64_t modified = 0;
+  int64_t Modified = 0;
   // Which volume and which file on it, from GetIdentity (and GetInfo where
   // it is as cheap); 0 when unknown.
-  uint64_t volumeId = 0;
-  uint64_t fileId = 0;
+  uint64_t VolumeId = 0;
+  uint64_t FileId = 0;
   // The change time, which also moves when only the file's metadata
   // changes, in the platform's ticks; 0 where the platform or the call
   // gives none.
-  int64_t changed = 0;
+  int64_t Changed = 0;
 };
 
 // What tells one state of one file from another: a later look that finds
 // the same stamp finds the file as it was. A part that is 0 on either side
 // is not known there and is not compared.
 struct FileStamp {
-  uint64_t size = 0;
-  int64_t modified = 0;
-  uint64_t fileId = 0;
-  int64_t changed = 0;
+  uint64_t Size = 0;
+  int64_t Modified = 0;
+  uint64_t FileId = 0;
+  int64_t Changed = 0;
 
-  static FileStamp Of(const FileInfo& info) { return {info.size, info.modified, info.fileId, info.changed}; }
+  static FileStamp Of(const FileInfo& info) { return {info.Size, info.Modified, info.FileId, info.Changed}; }
   bool Matches(const FileStamp& now) const {
-    return size == now.size && modified == now.modified && (fileId == 0 || now.fileId == 0 || fileId == now.fileId) &&
-           (changed == 0 || now.changed == 0 || changed == now.changed);
+    return Size == now.Size && Modified == now.Modified && (FileId == 0 || now.FileId == 0 || FileId == now.FileId) &&
+           (Changed == 0 || now.Changed == 0 || Changed == now.Changed);
   }
 };
 
@@ -61,8 +61,8 @@ struct FileStamp {
 // reports it, and the source's stamp as it was read, where the backend can
 // tell them without extra cost (0 otherwise).
 struct CopyReport {
-  uint64_t copyId = 0;
-  FileStamp source;
+  uint64_t CopyId = 0;
+  FileStamp Source;
 };
 
 // Everything the file-operation engine does to the disk goes through this
@@ -102,11 +102,11 @@ class FileSystem {
     std::vector<FileInfo> entries;
     const Status status = ListFolder(folder, entries);
     names.clear();
-    for (FileInfo& entry : entries) names.push_back(std::move(entry.name));
+    for (FileInfo& entry : entries) names.push_back(std::move(entry.Name));
     return status;
   }
   virtual Status GetInfo(const std::u16string& path, FileInfo& info) = 0;
-  // GetInfo with volumeId and fileId filled in wherever the platform knows
+  // GetInfo with VolumeId and FileId filled in wherever the platform knows
   // them; a backend whose GetInfo leaves them out for speed reads them here.
   virtual Status GetIdentity(const std::u16string& path, FileInfo& info) { return GetInfo(path, info); }
   // The path of what `path` names as the disk has it, every link, junction

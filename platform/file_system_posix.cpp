@@ -46,16 +46,16 @@ class DirStream {
 
 FileInfo InfoFromStat(const struct stat& st, std::u16string name, bool isLink) {
   FileInfo info;
-  info.isFolder = S_ISDIR(st.st_mode);
-  info.isLink = isLink;
-  info.attributes.readOnly = (st.st_mode & S_IWUSR) == 0;
-  info.attributes.hidden = !name.empty() && name[0] == u'.';
-  info.size = info.isFolder ? 0 : static_cast<uint64_t>(st.st_size);
-  info.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  info.volumeId = static_cast<uint64_t>(st.st_dev);
-  info.fileId = static_cast<uint64_t>(st.st_ino);
-  info.changed = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-  info.name = std::move(name);
+  info.IsFolder = S_ISDIR(st.st_mode);
+  info.IsLink = isLink;
+  info.Attributes.ReadOnly = (st.st_mode & S_IWUSR) == 0;
+  info.Attributes.Hidden = !name.empty() && name[0] == u'.';
+  info.Size = info.IsFolder ? 0 : static_cast<uint64_t>(st.st_size);
+  info.Modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  info.VolumeId = static_cast<uint64_t>(st.st_dev);
+  info.FileId = static_cast<uint64_t>(st.st_ino);
+  info.Changed = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  info.Name = std::move(name);
   return info;
 }
 
@@ -186,7 +186,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
-    return StatAt(AT_FDCWD, ToNative(path).c_str(), SplitAtLastSeparator(TrimTrailingSeparators(path)).name, info);
+    return StatAt(AT_FDCWD, ToNative(path).c_str(), SplitAtLastSeparator(TrimTrailingSeparators(path)).Name, info);
   }
 
   Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override {
@@ -239,8 +239,8 @@ class PosixFileSystem final : public FileSystem {
     struct stat made {};
     if (::fstat(copy.Get(), &made) != 0) status = LastError();
     if (status.IsOk() && report != nullptr) {
-      report->copyId = static_cast<uint64_t>(made.st_ino);
-      report->source = FileStamp::Of(InfoFromStat(st, {}, false));
+      report->CopyId = static_cast<uint64_t>(made.st_ino);
+      report->Source = FileStamp::Of(InfoFromStat(st, {}, false));
     }
     if (status.IsOk()) status = CopyContent(source.Get(), copy.Get(), flushing_);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -248,7 +248,7 @@ class PosixFileSystem final : public FileSystem {
     // The permission bits come along as cp -p brings them (a 0600 file stays
     // private); set-id bits do not.
     mode_t mode = st.st_mode & 0777;
-    if (createWith.readOnly) mode &= ~mode_t{0222};
+    if (createWith.ReadOnly) mode &= ~mode_t{0222};
     if (status.IsOk() && ::fchmod(copy.Get(), mode) != 0) status = LastError();
     if (status.IsOk() && flushing_ == Flushing::Always && ::fsync(copy.Get()) != 0) status = LastError();
     if (copy.Close() != 0 && status.IsOk()) status = LastError();
@@ -270,7 +270,7 @@ class PosixFileSystem final : public FileSystem {
     if (::stat(native.c_str(), &st) != 0) return LastError();
     const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
     mode_t mode = st.st_mode & 07777;
-    if (attributes.readOnly) {
+    if (attributes.ReadOnly) {
       mode &= ~writable;
     } else if ((mode & S_IWUSR) == 0) {
       mode |= S_IWUSR;

@@ -31,9 +31,9 @@ uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32
 
 FileAttributes AttributesOf(DWORD attributes) {
   FileAttributes result;
-  result.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  result.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-  result.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+  result.ReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  result.Hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+  result.System = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
   return result;
 }
 
@@ -44,9 +44,9 @@ constexpr DWORD kKeptWhenSetting =
 
 DWORD AttributeBits(const FileAttributes& attributes) {
   DWORD bits = 0;
-  if (attributes.readOnly) bits |= FILE_ATTRIBUTE_READONLY;
-  if (attributes.hidden) bits |= FILE_ATTRIBUTE_HIDDEN;
-  if (attributes.system) bits |= FILE_ATTRIBUTE_SYSTEM;
+  if (attributes.ReadOnly) bits |= FILE_ATTRIBUTE_READONLY;
+  if (attributes.Hidden) bits |= FILE_ATTRIBUTE_HIDDEN;
+  if (attributes.System) bits |= FILE_ATTRIBUTE_SYSTEM;
   return bits;
 }
 
@@ -58,19 +58,19 @@ std::u16string ToU16(const wchar_t* text) {
 
 // What every Win32 record of a file says alike.
 void SetBasics(FileInfo& info, DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite) {
-  info.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  info.attributes = AttributesOf(attributes);
-  info.size = info.isFolder ? 0 : Join(sizeHigh, sizeLow);
-  info.modified = Ticks(lastWrite);
+  info.IsFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info.Attributes = AttributesOf(attributes);
+  info.Size = info.IsFolder ? 0 : Join(sizeHigh, sizeLow);
+  info.Modified = Ticks(lastWrite);
 }
 
 FileInfo InfoFromFindData(const WIN32_FIND_DATAW& data) {
   FileInfo info;
-  info.name = ToU16(data.cFileName);
+  info.Name = ToU16(data.cFileName);
   SetBasics(info, data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
   // dwReserved0 holds the reparse tag; OneDrive placeholders and
   // deduplicated files are reparse points too, and are ordinary files here.
-  info.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+  info.IsLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
                 (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
   return info;
 }
@@ -109,17 +109,17 @@ Status FileIndexOf(HANDLE file, uint64_t& index) {
 // never without a writer holding it without sharing (what ProbeInUse looks
 // for), and is flushed through the very handle it was written by.
 struct HeldCopy {
-  FileHandle destination{INVALID_HANDLE_VALUE};
+  FileHandle Destination{INVALID_HANDLE_VALUE};
 };
 
 DWORD CALLBACK HoldDestination(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD streamNumber,
                                DWORD reason, HANDLE, HANDLE destination, LPVOID data) {
   auto* held = static_cast<HeldCopy*>(data);
-  if (reason == CALLBACK_STREAM_SWITCH && streamNumber == 1 && !held->destination.Valid()) {
+  if (reason == CALLBACK_STREAM_SWITCH && streamNumber == 1 && !held->Destination.Valid()) {
     HANDLE duplicate = INVALID_HANDLE_VALUE;
     const HANDLE self = ::GetCurrentProcess();
     if (::DuplicateHandle(self, destination, self, &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-      held->destination = FileHandle(duplicate);
+      held->Destination = FileHandle(duplicate);
     }
   }
   return PROGRESS_CONTINUE;
@@ -149,10 +149,10 @@ Status StampOf(HANDLE file, FileStamp& stamp) {
       !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard)) {
     return LastError();
   }
-  stamp.size = standard.Directory ? 0 : static_cast<uint64_t>(standard.EndOfFile.QuadPart);
-  stamp.modified = basic.LastWriteTime.QuadPart;
-  stamp.changed = basic.ChangeTime.QuadPart;
-  return FileIndexOf(file, stamp.fileId);
+  stamp.Size = standard.Directory ? 0 : static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+  stamp.Modified = basic.LastWriteTime.QuadPart;
+  stamp.Changed = basic.ChangeTime.QuadPart;
+  return FileIndexOf(file, stamp.FileId);
 }
 
 // A handle for reading or writing only attributes and times, which take no
@@ -240,7 +240,7 @@ class Win32FileSystem final : public FileSystem {
   Status GetInfo(const std::u16string& path, FileInfo& info) override {
     const std::wstring native = ToWin32Path(path);
     info = FileInfo{};
-    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    info.Name = SplitAtLastSeparator(TrimTrailingSeparators(path)).Name;
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return LastError();
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return GetIdentity(path, info);
@@ -250,14 +250,14 @@ class Win32FileSystem final : public FileSystem {
 
   Status GetIdentity(const std::u16string& path, FileInfo& info) override {
     info = FileInfo{};
-    info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+    info.Name = SplitAtLastSeparator(TrimTrailingSeparators(path)).Name;
     const FileHandle handle = OpenForAttributes(ToWin32Path(path), FILE_READ_ATTRIBUTES);
     BY_HANDLE_FILE_INFORMATION byHandle;
     if (!handle.Valid() || !::GetFileInformationByHandle(handle.Get(), &byHandle)) return LastError();
     SetBasics(info, byHandle.dwFileAttributes, byHandle.nFileSizeHigh, byHandle.nFileSizeLow,
               byHandle.ftLastWriteTime);
-    info.volumeId = byHandle.dwVolumeSerialNumber;
-    info.fileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
+    info.VolumeId = byHandle.dwVolumeSerialNumber;
+    info.FileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
     return Status::Ok();
   }
 
@@ -325,22 +325,22 @@ class Win32FileSystem final : public FileSystem {
     if (copyError == ERROR_FILE_EXISTS || copyError == ERROR_ALREADY_EXISTS) return FromWin32Error(copyError);
 
     Status status = copied ? Status::Ok() : FromWin32Error(copyError);
-    if (status.IsOk() && !held.destination.Valid()) {
+    if (status.IsOk() && !held.Destination.Valid()) {
       // No stream was announced (Wine 8 calls no progress routine at all):
       // the copy is opened again to be flushed. Until then another engine's
       // clean-up could take it for a leftover; this copy then fails and its
       // source stays.
-      status = HoldWrittenCopy(target, held.destination);
+      status = HoldWrittenCopy(target, held.Destination);
     }
     if (status.IsOk() && report != nullptr) {
-      report->source = sourceStamp;
-      status = FileIndexOf(held.destination.Get(), report->copyId);
+      report->Source = sourceStamp;
+      status = FileIndexOf(held.Destination.Get(), report->CopyId);
     }
     if (status.IsOk()) status = SetAttributes(to, createWith);
-    if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.destination.Get())) {
+    if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.Destination.Get())) {
       status = LastError();
     }
-    if (held.destination.Valid() && !held.destination.Close() && status.IsOk()) status = LastError();
+    if (held.Destination.Valid() && !held.Destination.Close() && status.IsOk()) status = LastError();
     if (!status.IsOk()) {
       ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW(target.c_str());

@@ -52,11 +52,11 @@ PathSplit SplitAtLastSeparator(std::u16string_view path) {
   size_t cut = path.size();
   while (cut > root && !IsSeparator(path[cut - 1])) --cut;
   PathSplit split;
-  split.name = std::u16string(path.substr(cut));
+  split.Name = std::u16string(path.substr(cut));
   // A separator only ends the folder part; the root keeps its own.
   size_t folderEnd = cut;
   while (folderEnd > root && IsSeparator(path[folderEnd - 1])) --folderEnd;
-  split.folder = std::u16string(path.substr(0, folderEnd));
+  split.Folder = std::u16string(path.substr(0, folderEnd));
   return split;
 }
 

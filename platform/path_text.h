@@ -23,8 +23,8 @@ std::u16string_view TrimTrailingSeparators(std::u16string_view path);
 // folder part keeps a root's separator ("C:\" for "C:\a.txt") and is empty
 // when there is no separator at all.
 struct PathSplit {
-  std::u16string folder;
-  std::u16string name;
+  std::u16string Folder;
+  std::u16string Name;
 };
 PathSplit SplitAtLastSeparator(std::u16string_view path);
 

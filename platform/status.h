@@ -22,11 +22,11 @@ enum class StatusCode {
 };
 
 struct Status {
-  StatusCode code = StatusCode::Ok;
-  int32_t platformError = 0;
-  std::string text;
+  StatusCode Code = StatusCode::Ok;
+  int32_t PlatformError = 0;
+  std::string Text;
 
-  bool IsOk() const { return code == StatusCode::Ok; }
+  bool IsOk() const { return Code == StatusCode::Ok; }
   static Status Ok() { return {}; }
   static Status Error(StatusCode code, int32_t platformError = 0, std::string text = {}) {
     return {code, platformError, std::move(text)};

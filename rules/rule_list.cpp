@@ -27,36 +27,36 @@ auto* Field(Rule& rule, int column) {
 
 std::u16string RuleList::GetText(int index, int column) const {
   if (!Valid(index)) return {};
-  const std::u16string* field = Field(rows_[static_cast<size_t>(index)].rule, column);
+  const std::u16string* field = Field(rows_[static_cast<size_t>(index)].Rule, column);
   return field != nullptr ? *field : std::u16string();
 }
 
 void RuleList::SetText(int index, int column, std::u16string_view text) {
   if (!Valid(index)) return;
-  std::u16string* field = Field(rows_[static_cast<size_t>(index)].rule, column);
+  std::u16string* field = Field(rows_[static_cast<size_t>(index)].Rule, column);
   if (field == nullptr) return;
   *field = Bounded(text);
   if (display_ != nullptr) display_->TextChanged(index, column, *field);
 }
 
 ConditionWord RuleList::GetWord(int index) const {
-  return Valid(index) ? rows_[static_cast<size_t>(index)].rule.Condition : 0;
+  return Valid(index) ? rows_[static_cast<size_t>(index)].Rule.Condition : 0;
 }
 
 void RuleList::SetWord(int index, ConditionWord word) {
-  if (Valid(index)) rows_[static_cast<size_t>(index)].rule.Condition = word;
+  if (Valid(index)) rows_[static_cast<size_t>(index)].Rule.Condition = word;
 }
 
 const SortRule* RuleList::Rule(int index) const {
-  return Valid(index) ? &rows_[static_cast<size_t>(index)].rule : nullptr;
+  return Valid(index) ? &rows_[static_cast<size_t>(index)].Rule : nullptr;
 }
 
 int RuleList::InsertRule(int index, std::u16string_view source) {
   if (index < 0 || index > GetCount()) index = GetCount();
   Row row;
-  row.rule.Source = Bounded(source);
+  row.Rule.Source = Bounded(source);
   rows_.insert(rows_.begin() + index, row);
-  if (display_ != nullptr) display_->RowInserted(index, rows_[static_cast<size_t>(index)].rule);
+  if (display_ != nullptr) display_->RowInserted(index, rows_[static_cast<size_t>(index)].Rule);
   return index;
 }
 
@@ -81,7 +81,7 @@ int RuleList::GetNextSelected(int start) const {
 bool RuleList::IsSelected(int index) const { return (GetStates(index) & kSelected) != 0; }
 
 uint32_t RuleList::GetStates(int index) const {
-  return Valid(index) ? rows_[static_cast<size_t>(index)].states : 0;
+  return Valid(index) ? rows_[static_cast<size_t>(index)].States : 0;
 }
 
 void RuleList::SetState(int index, uint32_t states, uint32_t mask) {
@@ -97,15 +97,15 @@ void RuleList::SetState(int index, uint32_t states, uint32_t mask) {
 
 void RuleList::ApplyStates(int index, uint32_t states) {
   Row& row = rows_[static_cast<size_t>(index)];
-  if (row.states == states) return;
-  row.states = states;
+  if (row.States == states) return;
+  row.States = states;
   if (display_ != nullptr) display_->StatesChanged(index, states);
   if (observer_ != nullptr) observer_->RuleChanged(index);
 }
 
 int RuleList::FindNextBySource(int start, std::u16string_view text) const {
   for (int i = start < 0 ? 0 : start + 1; i < GetCount(); ++i) {
-    if (StartsWithIgnoringCase(rows_[static_cast<size_t>(i)].rule.Source, text)) return i;
+    if (StartsWithIgnoringCase(rows_[static_cast<size_t>(i)].Rule.Source, text)) return i;
   }
   return -1;
 }

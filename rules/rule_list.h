@@ -78,8 +78,8 @@ class RuleList {
 
  private:
   struct Row {
-    SortRule rule;
-    uint32_t states = 0;
+    SortRule Rule;
+    uint32_t States = 0;
   };
   bool Valid(int index) const { return index >= 0 && index < GetCount(); }
   void ApplyStates(int index, uint32_t states);

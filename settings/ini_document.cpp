@@ -31,9 +31,9 @@ bool HasOuterBlank(std::u16string_view s) { return !s.empty() && (IsBlank(s.fron
 enum class LineKind { Other, Header, Entry };
 
 struct LineParts {
-  LineKind kind = LineKind::Other;
-  size_t nameBegin = 0, nameEnd = 0;
-  size_t rawValueBegin = 0, valueBegin = 0, valueEnd = 0;
+  LineKind Kind = LineKind::Other;
+  size_t NameBegin = 0, NameEnd = 0;
+  size_t RawValueBegin = 0, ValueBegin = 0, ValueEnd = 0;
 };
 
 LineParts ParseLine(std::u16string_view text) {
@@ -44,27 +44,27 @@ LineParts ParseLine(std::u16string_view text) {
   if (text[first] == u'[') {
     const size_t close = text.rfind(u']');
     if (close != std::u16string_view::npos && close > first) {
-      parts.kind = LineKind::Header;
-      parts.nameBegin = first + 1;
-      parts.nameEnd = close;
-      Trim(text, parts.nameBegin, parts.nameEnd);
+      parts.Kind = LineKind::Header;
+      parts.NameBegin = first + 1;
+      parts.NameEnd = close;
+      Trim(text, parts.NameBegin, parts.NameEnd);
       return parts;
     }
   }
   const size_t equals = text.find(u'=', first);
   if (equals == std::u16string_view::npos) return parts;
-  parts.kind = LineKind::Entry;
-  parts.nameBegin = first;
-  parts.nameEnd = equals;
-  Trim(text, parts.nameBegin, parts.nameEnd);
-  parts.valueBegin = equals + 1;
-  parts.valueEnd = text.size();
-  Trim(text, parts.valueBegin, parts.valueEnd);
-  parts.rawValueBegin = parts.valueBegin;
-  if (parts.valueEnd - parts.valueBegin >= 2 && IsQuote(text[parts.valueBegin]) &&
-      text[parts.valueEnd - 1] == text[parts.valueBegin]) {
-    ++parts.valueBegin;
-    --parts.valueEnd;
+  parts.Kind = LineKind::Entry;
+  parts.NameBegin = first;
+  parts.NameEnd = equals;
+  Trim(text, parts.NameBegin, parts.NameEnd);
+  parts.ValueBegin = equals + 1;
+  parts.ValueEnd = text.size();
+  Trim(text, parts.ValueBegin, parts.ValueEnd);
+  parts.RawValueBegin = parts.ValueBegin;
+  if (parts.ValueEnd - parts.ValueBegin >= 2 && IsQuote(text[parts.ValueBegin]) &&
+      text[parts.ValueEnd - 1] == text[parts.ValueBegin]) {
+    ++parts.ValueBegin;
+    --parts.ValueEnd;
   }
   return parts;
 }
@@ -108,32 +108,32 @@ IniDocument::IniDocument(std::u16string_view text) {
 
 void IniDocument::AddLine(std::u16string_view text) {
   const LineParts parts = ParseLine(text);
-  if (parts.kind == LineKind::Header) {
+  if (parts.Kind == LineKind::Header) {
     sections_.emplace_back();
-    sections_.back().foldedName = FoldName(text.substr(parts.nameBegin, parts.nameEnd - parts.nameBegin));
+    sections_.back().FoldedName = FoldName(text.substr(parts.NameBegin, parts.NameEnd - parts.NameBegin));
   }
   Section& section = sections_.back();
-  Line line{std::u16string(text), parts.rawValueBegin, parts.valueBegin, parts.valueEnd - parts.valueBegin};
-  if (parts.kind == LineKind::Entry) {
-    section.firstEntry.emplace(FoldName(text.substr(parts.nameBegin, parts.nameEnd - parts.nameBegin)),
-                               section.lines.size());
+  Line line{std::u16string(text), parts.RawValueBegin, parts.ValueBegin, parts.ValueEnd - parts.ValueBegin};
+  if (parts.Kind == LineKind::Entry) {
+    section.FirstEntry.emplace(FoldName(text.substr(parts.NameBegin, parts.NameEnd - parts.NameBegin)),
+                               section.Lines.size());
   }
-  section.lines.push_back(std::move(line));
+  section.Lines.push_back(std::move(line));
 }
 
 void IniDocument::IndexSections() {
   firstSection_.clear();
-  for (size_t i = 1; i < sections_.size(); ++i) firstSection_.emplace(sections_[i].foldedName, i);
+  for (size_t i = 1; i < sections_.size(); ++i) firstSection_.emplace(sections_[i].FoldedName, i);
 }
 
 std::optional<std::u16string> IniDocument::Get(std::u16string_view section, std::u16string_view key) const {
   const auto s = firstSection_.find(FoldName(section));
   if (s == firstSection_.end()) return std::nullopt;
   const Section& found = sections_[s->second];
-  const auto e = found.firstEntry.find(FoldName(key));
-  if (e == found.firstEntry.end()) return std::nullopt;
-  const Line& line = found.lines[e->second];
-  return line.text.substr(line.valueBegin, line.valueLength);
+  const auto e = found.FirstEntry.find(FoldName(key));
+  if (e == found.FirstEntry.end()) return std::nullopt;
+  const Line& line = found.Lines[e->second];
+  return line.Text.substr(line.ValueBegin, line.ValueLength);
 }
 
 bool IniDocument::Set(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
@@ -143,31 +143,31 @@ bool IniDocument::Set(std::u16string_view section, std::u16string_view key, std:
   auto s = firstSection_.find(foldedSection);
   if (s == firstSection_.end()) {
     Section added;
-    added.foldedName = foldedSection;
-    added.lines.push_back(Line{u"[" + std::u16string(section) + u"]"});
+    added.FoldedName = foldedSection;
+    added.Lines.push_back(Line{u"[" + std::u16string(section) + u"]"});
     sections_.push_back(std::move(added));
     s = firstSection_.emplace(std::move(foldedSection), sections_.size() - 1).first;
   }
   Section& target = sections_[s->second];
   std::u16string foldedKey = FoldName(key);
-  const auto e = target.firstEntry.find(foldedKey);
-  if (e != target.firstEntry.end()) {
-    Line& line = target.lines[e->second];
-    line.text.replace(line.rawValueBegin, std::u16string::npos, EncodeValue(value));
-    const LineParts parts = ParseLine(line.text);
-    line.valueBegin = parts.valueBegin;
-    line.valueLength = parts.valueEnd - parts.valueBegin;
+  const auto e = target.FirstEntry.find(foldedKey);
+  if (e != target.FirstEntry.end()) {
+    Line& line = target.Lines[e->second];
+    line.Text.replace(line.RawValueBegin, std::u16string::npos, EncodeValue(value));
+    const LineParts parts = ParseLine(line.Text);
+    line.ValueBegin = parts.ValueBegin;
+    line.ValueLength = parts.ValueEnd - parts.ValueBegin;
     return true;
   }
   // After the last non-blank line, so blank lines that part this section from
   // the next stay where they are; they hold no entry, so no index moves.
-  size_t at = target.lines.size();
-  while (at > 1 && IsBlankLine(target.lines[at - 1].text)) --at;
+  size_t at = target.Lines.size();
+  while (at > 1 && IsBlankLine(target.Lines[at - 1].Text)) --at;
   std::u16string text = std::u16string(key) + u"=" + EncodeValue(value);
   const LineParts parts = ParseLine(text);
-  target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                      Line{std::move(text), parts.rawValueBegin, parts.valueBegin, parts.valueEnd - parts.valueBegin});
-  target.firstEntry.emplace(std::move(foldedKey), at);
+  target.Lines.insert(target.Lines.begin() + static_cast<std::ptrdiff_t>(at),
+                      Line{std::move(text), parts.RawValueBegin, parts.ValueBegin, parts.ValueEnd - parts.ValueBegin});
+  target.FirstEntry.emplace(std::move(foldedKey), at);
   return true;
 }
 
@@ -176,7 +176,7 @@ void IniDocument::RemoveSection(std::u16string_view section) {
   if (firstSection_.find(folded) == firstSection_.end()) return;
   size_t kept = 1;
   for (size_t i = 1; i < sections_.size(); ++i) {
-    if (sections_[i].foldedName == folded) continue;
+    if (sections_[i].FoldedName == folded) continue;
     if (kept != i) sections_[kept] = std::move(sections_[i]);
     ++kept;
   }
@@ -187,13 +187,13 @@ void IniDocument::RemoveSection(std::u16string_view section) {
 std::u16string IniDocument::Serialize() const {
   size_t size = 0;
   for (const auto& section : sections_) {
-    for (const auto& line : section.lines) size += line.text.size() + 2;
+    for (const auto& line : section.Lines) size += line.Text.size() + 2;
   }
   std::u16string out;
   out.reserve(size);
   for (const auto& section : sections_) {
-    for (const auto& line : section.lines) {
-      out += line.text;
+    for (const auto& line : section.Lines) {
+      out += line.Text;
       out += u"\r\n";
     }
   }

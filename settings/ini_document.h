@@ -43,17 +43,17 @@ class IniDocument {
 
  private:
   struct Line {
-    std::u16string text;
-    // Entries only: where the value stands in `text` once trimmed and unquoted,
+    std::u16string Text;
+    // Entries only: where the value stands in `Text` once trimmed and unquoted,
     // and where the raw value after '=' and its leading blanks begins.
-    size_t rawValueBegin = 0;
-    size_t valueBegin = 0;
-    size_t valueLength = 0;
+    size_t RawValueBegin = 0;
+    size_t ValueBegin = 0;
+    size_t ValueLength = 0;
   };
   struct Section {
-    std::u16string foldedName;
-    std::vector<Line> lines;  // lines[0] is the header, except in the part before any section
-    std::unordered_map<std::u16string, size_t> firstEntry;  // folded key -> index in lines
+    std::u16string FoldedName;
+    std::vector<Line> Lines;  // Lines[0] is the header, except in the part before any section
+    std::unordered_map<std::u16string, size_t> FirstEntry;  // folded key -> index in Lines
   };
 
   void AddLine(std::u16string_view text);

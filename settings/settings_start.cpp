@@ -19,9 +19,9 @@ const SettingsFileCalls& PlatformSettingsFile() {
 
 std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16string& stamp, int attempt) {
   const PathSplit split = SplitAtLastSeparator(path);
-  const size_t dot = split.name.rfind(u'.');
-  const std::u16string stem = dot == std::u16string::npos || dot == 0 ? split.name : split.name.substr(0, dot);
-  const std::u16string extension = dot == std::u16string::npos || dot == 0 ? u"" : split.name.substr(dot);
+  const size_t dot = split.Name.rfind(u'.');
+  const std::u16string stem = dot == std::u16string::npos || dot == 0 ? split.Name : split.Name.substr(0, dot);
+  const std::u16string extension = dot == std::u16string::npos || dot == 0 ? u"" : split.Name.substr(dot);
   std::u16string name = stem + u".unreadable-" + stamp;
   if (attempt > 1) {
     const std::string number = std::to_string(attempt);
@@ -29,7 +29,7 @@ std::u16string UnreadableSettingsPath(const std::u16string& path, const std::u16
     name.append(number.begin(), number.end());
   }
   name += extension;
-  return split.folder.empty() ? name : JoinPath(split.folder, name);
+  return split.Folder.empty() ? name : JoinPath(split.Folder, name);
 }
 
 bool MoveUnreadableSettingsAside(const std::u16string& path, const std::u16string& stamp, std::u16string& keptAside,
@@ -37,13 +37,13 @@ bool MoveUnreadableSettingsAside(const std::u16string& path, const std::u16strin
   constexpr int kNameAttempts = 9;
   for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
     const std::u16string aside = UnreadableSettingsPath(path, stamp, attempt);
-    if (calls.exists(aside)) continue;
-    if (calls.renameNoReplace(path, aside)) {
+    if (calls.Exists(aside)) continue;
+    if (calls.RenameNoReplace(path, aside)) {
       keptAside = aside;
       return true;
     }
-    if (!calls.exists(path)) return true;  // gone meanwhile: nothing is in the way
-    if (!calls.exists(aside)) return false;  // held so that it cannot even be renamed
+    if (!calls.Exists(path)) return true;  // gone meanwhile: nothing is in the way
+    if (!calls.Exists(aside)) return false;  // held so that it cannot even be renamed
   }
   return false;
 }
@@ -52,15 +52,15 @@ SettingsAtStart ReadSettingsAtStart(const std::u16string& path, const std::u16st
                                     const AnsiDecoder& ansi, const SettingsFileCalls& calls) {
   SettingsAtStart result;
   for (int attempt = 1; attempt <= kSettingsReadAttempts; ++attempt) {
-    if (const std::optional<std::string> bytes = calls.read(path)) {
-      result.document = IniDocument(DecodeSettingsBytes(*bytes, ansi));
-      result.fileRead = true;
+    if (const std::optional<std::string> bytes = calls.Read(path)) {
+      result.Document = IniDocument(DecodeSettingsBytes(*bytes, ansi));
+      result.FileRead = true;
       return result;
     }
-    if (!calls.exists(path)) return result;
-    if (attempt < kSettingsReadAttempts) calls.wait(kSettingsReadRetryMilliseconds);
+    if (!calls.Exists(path)) return result;
+    if (attempt < kSettingsReadAttempts) calls.Wait(kSettingsReadRetryMilliseconds);
   }
-  result.writable = MoveUnreadableSettingsAside(path, stamp, result.keptAside, calls);
+  result.Writable = MoveUnreadableSettingsAside(path, stamp, result.KeptAside, calls);
   return result;
 }
 

@@ -11,10 +11,10 @@ namespace savrin {
 // The calls the start-up read makes of the settings file, so that a file
 // held by another program can be played in tests.
 struct SettingsFileCalls {
-  std::function<std::optional<std::string>(const std::u16string& path)> read;
-  std::function<bool(const std::u16string& path)> exists;
-  std::function<bool(const std::u16string& from, const std::u16string& to)> renameNoReplace;
-  std::function<void(int milliseconds)> wait;
+  std::function<std::optional<std::string>(const std::u16string& path)> Read;
+  std::function<bool(const std::u16string& path)> Exists;
+  std::function<bool(const std::u16string& from, const std::u16string& to)> RenameNoReplace;
+  std::function<void(int milliseconds)> Wait;
 };
 
 // The settings file as the platform stores it (platform/settings_file.h);
@@ -29,12 +29,12 @@ inline constexpr int kSettingsReadRetryMilliseconds = 200;
 struct SettingsAtStart {
   // The stored settings; empty, so that the program starts on its defaults,
   // when there was no file or it could not be read.
-  IniDocument document;
-  bool fileRead = false;  // a file was read (even one that held nothing)
+  IniDocument Document;
+  bool FileRead = false;  // a file was read (even one that held nothing)
   // False while a file is there that could be neither read nor moved out of
   // the way: writing the defaults over it would lose the stored rules.
-  bool writable = true;
-  std::u16string keptAside;  // where an unreadable file now is, if it was moved
+  bool Writable = true;
+  std::u16string KeptAside;  // where an unreadable file now is, if it was moved
 };
 
 // The program's one read of its settings file: read, trying again while

@@ -66,10 +66,10 @@ std::u16string DestinationFolderPath(const FileOpRequest& request) {
 
 FileOperation ToFileOperation(const FileOpRequest& request) {
   FileOperation operation;
-  operation.kind = request.Function == FileOpFunction::Copy ? SortMethod::Copy : SortMethod::Move;
-  operation.source = std::u16string(BufferText(request.From));
-  operation.destination = std::u16string(BufferText(request.To));
-  operation.renameOnCollision = (request.Flags & kFofRenameOnCollision) != 0;
+  operation.Kind = request.Function == FileOpFunction::Copy ? SortMethod::Copy : SortMethod::Move;
+  operation.Source = std::u16string(BufferText(request.From));
+  operation.Destination = std::u16string(BufferText(request.To));
+  operation.RenameOnCollision = (request.Flags & kFofRenameOnCollision) != 0;
   return operation;
 }
 

@@ -21,7 +21,7 @@ namespace {
 constexpr int kTemporaryNameAttempts = 16;
 
 bool Unchanged(const FileInfo& before, const FileInfo& after) {
-  return before.isFolder == after.isFolder && before.size == after.size && before.modified == after.modified;
+  return before.IsFolder == after.IsFolder && before.Size == after.Size && before.Modified == after.Modified;
 }
 
 bool Arrived(ItemOutcome outcome) {
@@ -29,43 +29,43 @@ bool Arrived(ItemOutcome outcome) {
 }
 
 ItemOutcome OutcomeOf(const Status& status) {
-  return status.code == StatusCode::SharingViolation ? ItemOutcome::InUse : ItemOutcome::Failed;
+  return status.Code == StatusCode::SharingViolation ? ItemOutcome::InUse : ItemOutcome::Failed;
 }
 
 // The source as the copy read it: the look before the copy, with what the
 // copy itself could tell besides.
 FileStamp StampOfCopied(const FileInfo& before, const CopyReport& report) {
   FileStamp stamp = FileStamp::Of(before);
-  if (report.source.fileId != 0) stamp.fileId = report.source.fileId;
-  if (report.source.changed != 0) stamp.changed = report.source.changed;
+  if (report.Source.FileId != 0) stamp.FileId = report.Source.FileId;
+  if (report.Source.Changed != 0) stamp.Changed = report.Source.Changed;
   return stamp;
 }
 
 FileAttributes HiddenOnly() {
   FileAttributes attributes;
-  attributes.hidden = true;
+  attributes.Hidden = true;
   return attributes;
 }
 
 struct Placement {
-  ItemOutcome outcome = ItemOutcome::Failed;
-  Status status;
-  std::u16string name;  // the name taken (or tried last) in the target folder
+  ItemOutcome Outcome = ItemOutcome::Failed;
+  Status StepStatus;
+  std::u16string Name;  // the name taken (or tried last) in the target folder
 };
 
 struct CopiedFile {
-  std::u16string relative;  // below the copied folder
-  FileInfo before;          // the source as it was copied
-  FileStamp stamp;          // the same, as the source's removal checks it
+  std::u16string Relative;  // below the copied folder
+  FileInfo Before;          // the source as it was copied
+  FileStamp Stamp;          // the same, as the source's removal checks it
 };
 
 // What a folder copy took from the source, so that a move removes exactly
 // that and nothing that arrived or changed in the meantime, and an undo
 // removes exactly the copy and nothing put into it since.
 struct TreeCopy {
-  std::vector<CopiedFile> files;
-  std::vector<std::u16string> folders;  // relative, "" first, parents before their children
-  bool sourceChanged = false;
+  std::vector<CopiedFile> Files;
+  std::vector<std::u16string> Folders;  // relative, "" first, parents before their children
+  bool SourceChanged = false;
 };
 
 class OperationRun {
@@ -74,25 +74,25 @@ class OperationRun {
       : fs_(fileSystem), operation_(operation), random_(Seed()) {}
 
   std::vector<ItemResult> Run() {
-    const PathSplit source = SplitAtLastSeparator(operation_.source);
-    const PathSplit destination = SplitAtLastSeparator(operation_.destination);
+    const PathSplit source = SplitAtLastSeparator(operation_.Source);
+    const PathSplit destination = SplitAtLastSeparator(operation_.Destination);
     // An empty folder part would make the paths relative to whatever the
     // current directory happens to be.
-    if (source.name.empty() || source.folder.empty() || destination.folder.empty()) return {};
-    sourceFolder_ = fs_.FolderForNames(source.folder);
-    targetFolder_ = fs_.FolderForNames(destination.folder);
+    if (source.Name.empty() || source.Folder.empty() || destination.Folder.empty()) return {};
+    sourceFolder_ = fs_.FolderForNames(source.Folder);
+    targetFolder_ = fs_.FolderForNames(destination.Folder);
 
-    const bool wildcard = HasWildcard(source.name);
+    const bool wildcard = HasWildcard(source.Name);
     std::vector<FileInfo> entries;
     if (!fs_.ListFolder(sourceFolder_, entries).IsOk()) return {};
-    const std::vector<FileInfo> items = SelectItems(entries, source.name, wildcard);
+    const std::vector<FileInfo> items = SelectItems(entries, source.Name, wildcard);
     if (items.empty()) return {};
 
     sameFolder_ = SameFolder(sourceFolder_, targetFolder_);
     std::vector<ItemResult> results;
     for (const FileInfo& item : items) {
-      const bool ownName = wildcard || destination.name.empty();
-      results.push_back(ProcessItem(item, ownName ? item.name : destination.name));
+      const bool ownName = wildcard || destination.Name.empty();
+      results.push_back(ProcessItem(item, ownName ? item.Name : destination.Name));
     }
     return results;
   }
@@ -107,10 +107,10 @@ class OperationRun {
                                            bool wildcard) {
     std::vector<FileInfo> items;
     for (const FileInfo& entry : entries) {
-      if (IsTemporaryName(entry.name) || !NameMatches(pattern, entry.name)) continue;
+      if (IsTemporaryName(entry.Name) || !NameMatches(pattern, entry.Name)) continue;
       if (wildcard) {
-        if (!entry.isFolder && !entry.attributes.hidden && !entry.attributes.system) items.push_back(entry);
-      } else if (entry.name == pattern) {
+        if (!entry.IsFolder && !entry.Attributes.Hidden && !entry.Attributes.System) items.push_back(entry);
+      } else if (entry.Name == pattern) {
         // On a case-sensitive file system the exact spelling is the one meant.
         return {entry};
       } else if (items.empty()) {
@@ -125,7 +125,7 @@ class OperationRun {
     FileInfo first;
     FileInfo second;
     if (!fs_.GetIdentity(a, first).IsOk() || !fs_.GetIdentity(b, second).IsOk()) return false;
-    return first.fileId != 0 && first.volumeId == second.volumeId && first.fileId == second.fileId;
+    return first.FileId != 0 && first.VolumeId == second.VolumeId && first.FileId == second.FileId;
   }
 
   // A folder copied into itself would hold a copy of itself on every pass.
@@ -155,44 +155,44 @@ class OperationRun {
         return resolved;
       }
       const PathSplit split = SplitAtLastSeparator(existing);
-      if (status.code != StatusCode::NotFound || split.name.empty() || split.folder.empty()) return path;
-      missing.push_back(split.name);
-      existing = std::u16string(TrimTrailingSeparators(split.folder));
+      if (status.Code != StatusCode::NotFound || split.Name.empty() || split.Folder.empty()) return path;
+      missing.push_back(split.Name);
+      existing = std::u16string(TrimTrailingSeparators(split.Folder));
     }
   }
 
   ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName, int depth = 0) {
     ItemResult result;
-    result.source = JoinPath(sourceFolder_, entry.name);
-    result.target = JoinPath(targetFolder_, targetName);
+    result.Source = JoinPath(sourceFolder_, entry.Name);
+    result.Target = JoinPath(targetFolder_, targetName);
     // A copy onto itself would otherwise add a renamed copy on every pass.
-    if (sameFolder_ && EqualsIgnoringCase(entry.name, targetName)) {
-      result.outcome = ItemOutcome::SameItem;
+    if (sameFolder_ && EqualsIgnoringCase(entry.Name, targetName)) {
+      result.Outcome = ItemOutcome::SameItem;
       return result;
     }
-    if (entry.isFolder && TargetIsSameOrInside(result.source)) {
-      result.outcome = ItemOutcome::Blocked;
+    if (entry.IsFolder && TargetIsSameOrInside(result.Source)) {
+      result.Outcome = ItemOutcome::Blocked;
       return result;
     }
-    if (entry.isFolder && !entry.isLink && !operation_.renameOnCollision) {
+    if (entry.IsFolder && !entry.IsLink && !operation_.RenameOnCollision) {
       PrepareTargetFolder();
       const FileInfo* existing = Existing(targetName);
-      if (existing != nullptr && existing->isFolder && !existing->isLink) {
-        const Placement merged = MergeFolder(result.source, existing->name, depth);
-        result.outcome = merged.outcome;
-        result.status = merged.status;
-        result.target = JoinPath(targetFolder_, existing->name);
+      if (existing != nullptr && existing->IsFolder && !existing->IsLink) {
+        const Placement merged = MergeFolder(result.Source, existing->Name, depth);
+        result.Outcome = merged.Outcome;
+        result.StepStatus = merged.StepStatus;
+        result.Target = JoinPath(targetFolder_, existing->Name);
         return result;
       }
     }
-    const bool move = operation_.kind == SortMethod::Move;
+    const bool move = operation_.Kind == SortMethod::Move;
     // A rename would carry off a file that is still being written; a copy
     // needs no probe, its own read refuses a file open for writing.
-    if (!entry.isFolder && move) {
-      const Status status = fs_.TryOpenExclusive(result.source);
-      if (status.code == StatusCode::SharingViolation || status.code == StatusCode::NotFound) {
-        result.outcome = OutcomeOf(status);
-        result.status = status;
+    if (!entry.IsFolder && move) {
+      const Status status = fs_.TryOpenExclusive(result.Source);
+      if (status.Code == StatusCode::SharingViolation || status.Code == StatusCode::NotFound) {
+        result.Outcome = OutcomeOf(status);
+        result.StepStatus = status;
         return result;
       }
     }
@@ -200,17 +200,17 @@ class OperationRun {
 
     Placement placement;
     if (move) {
-      placement = entry.isFolder ? MoveFolderByRename(result.source, targetName)
-                                 : MoveFileByRename(result.source, targetName);
+      placement = entry.IsFolder ? MoveFolderByRename(result.Source, targetName)
+                                 : MoveFileByRename(result.Source, targetName);
     }
-    if (!move || placement.status.code == StatusCode::CrossDevice) {
-      placement = entry.isFolder ? CopyFolder(result.source, entry, targetName, move)
-                                 : CopyFile(result.source, targetName, move);
+    if (!move || placement.StepStatus.Code == StatusCode::CrossDevice) {
+      placement = entry.IsFolder ? CopyFolder(result.Source, entry, targetName, move)
+                                 : CopyFile(result.Source, targetName, move);
     }
-    if (move && sameFolder_ && Arrived(placement.outcome)) Forget(entry.name);
-    result.outcome = placement.outcome;
-    result.status = placement.status;
-    if (!placement.name.empty()) result.target = JoinPath(targetFolder_, placement.name);
+    if (move && sameFolder_ && Arrived(placement.Outcome)) Forget(entry.Name);
+    result.Outcome = placement.Outcome;
+    result.StepStatus = placement.StepStatus;
+    if (!placement.Name.empty()) result.Target = JoinPath(targetFolder_, placement.Name);
     return result;
   }
 
@@ -221,14 +221,14 @@ class OperationRun {
   Placement MergeFolder(const std::u16string& source, const std::u16string& targetName, int depth) {
     constexpr int kMaxMergeDepth = 256;
     Placement merged;
-    merged.name = targetName;
-    merged.outcome = ItemOutcome::Merged;
+    merged.Name = targetName;
+    merged.Outcome = ItemOutcome::Merged;
     std::vector<FileInfo> entries;
     Status status = depth < kMaxMergeDepth ? fs_.ListFolder(source, entries)
                                            : Status::Error(StatusCode::Unsupported, 0, "too deep");
     if (!status.IsOk()) {
-      merged.outcome = OutcomeOf(status);
-      merged.status = status;
+      merged.Outcome = OutcomeOf(status);
+      merged.StepStatus = status;
       return merged;
     }
     OperationRun inner(fs_, operation_);
@@ -236,18 +236,18 @@ class OperationRun {
     inner.targetFolder_ = JoinPath(targetFolder_, targetName);
     inner.sameFolder_ = SameFolder(inner.sourceFolder_, inner.targetFolder_);
     for (const FileInfo& entry : entries) {
-      if (IsTemporaryName(entry.name)) continue;
-      const ItemResult result = inner.ProcessItem(entry, entry.name, depth + 1);
-      const bool done = Arrived(result.outcome) || result.outcome == ItemOutcome::Merged ||
-                        result.outcome == ItemOutcome::FoundInPlace;
-      if (!done && merged.outcome == ItemOutcome::Merged) {
-        merged.outcome = result.outcome;
-        merged.status = result.status;
+      if (IsTemporaryName(entry.Name)) continue;
+      const ItemResult result = inner.ProcessItem(entry, entry.Name, depth + 1);
+      const bool done = Arrived(result.Outcome) || result.Outcome == ItemOutcome::Merged ||
+                        result.Outcome == ItemOutcome::FoundInPlace;
+      if (!done && merged.Outcome == ItemOutcome::Merged) {
+        merged.Outcome = result.Outcome;
+        merged.StepStatus = result.StepStatus;
       }
     }
-    if (operation_.kind == SortMethod::Move && merged.outcome == ItemOutcome::Merged) {
+    if (operation_.Kind == SortMethod::Move && merged.Outcome == ItemOutcome::Merged) {
       status = fs_.RemoveEmptyFolder(source);
-      if (!status.IsOk() && status.code != StatusCode::NotFound) return KeepSource(std::move(merged), status);
+      if (!status.IsOk() && status.Code != StatusCode::NotFound) return KeepSource(std::move(merged), status);
     }
     return merged;
   }
@@ -263,21 +263,21 @@ class OperationRun {
     std::vector<FileInfo> entries;
     if (!fs_.ListFolder(targetFolder_, entries).IsOk()) return;
     for (const FileInfo& entry : entries) {
-      if (!entry.isLink && KindOfTemporaryName(entry.name) == TemporaryKind::Current && RemoveLeftover(entry)) continue;
-      names_[FoldCase(entry.name)] = entry;
+      if (!entry.IsLink && KindOfTemporaryName(entry.Name) == TemporaryKind::Current && RemoveLeftover(entry)) continue;
+      names_[FoldCase(entry.Name)] = entry;
     }
   }
 
   bool RemoveLeftover(const FileInfo& entry) {
-    const std::u16string path = JoinPath(targetFolder_, entry.name);
+    const std::u16string path = JoinPath(targetFolder_, entry.Name);
     if (!fs_.ProbeInUse(path).IsOk()) return false;
-    return (entry.isFolder ? RemoveTree(path) : Discard(path)).IsOk();
+    return (entry.IsFolder ? RemoveTree(path) : Discard(path)).IsOk();
   }
 
   void Remember(const std::u16string& name, bool isFolder) {
     FileInfo info;
-    info.name = name;
-    info.isFolder = isFolder;
+    info.Name = name;
+    info.IsFolder = isFolder;
     names_[FoldCase(name)] = std::move(info);
   }
 
@@ -299,19 +299,19 @@ class OperationRun {
       const Status status = fs_.MoveNoReplace(from, JoinPath(targetFolder_, name));
       if (status.IsOk()) {
         Remember(name, isFolder);
-        placement.outcome = number == 1 ? ItemOutcome::Placed : ItemOutcome::Renamed;
-        placement.name = std::move(name);
+        placement.Outcome = number == 1 ? ItemOutcome::Placed : ItemOutcome::Renamed;
+        placement.Name = std::move(name);
         return placement;
       }
-      if (status.code != StatusCode::Exists) {
-        placement.outcome = OutcomeOf(status);
-        placement.status = status;
+      if (status.Code != StatusCode::Exists) {
+        placement.Outcome = OutcomeOf(status);
+        placement.StepStatus = status;
         return placement;
       }
       Remember(name, false);
     }
-    placement.outcome = ItemOutcome::NoFreeName;
-    placement.status = Status::Error(StatusCode::Exists);
+    placement.Outcome = ItemOutcome::NoFreeName;
+    placement.StepStatus = Status::Error(StatusCode::Exists);
     return placement;
   }
 
@@ -321,41 +321,41 @@ class OperationRun {
   Placement PlaceReplacing(const std::u16string& from, const std::u16string& targetName) {
     Placement placement;
     const FileInfo* known = Existing(targetName);
-    placement.name = known != nullptr ? known->name : targetName;
-    const std::u16string target = JoinPath(targetFolder_, placement.name);
+    placement.Name = known != nullptr ? known->Name : targetName;
+    const std::u16string target = JoinPath(targetFolder_, placement.Name);
     FileInfo existing;
     const Status found = fs_.GetInfo(target, existing);
-    if (!found.IsOk() && found.code != StatusCode::NotFound) {
-      placement.status = found;
+    if (!found.IsOk() && found.Code != StatusCode::NotFound) {
+      placement.StepStatus = found;
       return placement;
     }
     const bool replacing = found.IsOk();
-    if (replacing && existing.isFolder) {
-      placement.outcome = ItemOutcome::Blocked;
+    if (replacing && existing.IsFolder) {
+      placement.Outcome = ItemOutcome::Blocked;
       return placement;
     }
     // MoveFileEx refuses to replace a read-only file; the shell clears the
     // attribute first, and so do we.
-    const bool clearReadOnly = replacing && existing.attributes.readOnly;
+    const bool clearReadOnly = replacing && existing.Attributes.ReadOnly;
     if (clearReadOnly) {
-      FileAttributes writable = existing.attributes;
-      writable.readOnly = false;
+      FileAttributes writable = existing.Attributes;
+      writable.ReadOnly = false;
       const Status status = fs_.SetAttributes(target, writable);
       if (!status.IsOk()) {
-        placement.outcome = OutcomeOf(status);
-        placement.status = status;
+        placement.Outcome = OutcomeOf(status);
+        placement.StepStatus = status;
         return placement;
       }
     }
     const Status status = fs_.MoveReplace(from, target);
     if (!status.IsOk()) {
-      if (clearReadOnly) fs_.SetAttributes(target, existing.attributes);
-      placement.outcome = OutcomeOf(status);
-      placement.status = status;
+      if (clearReadOnly) fs_.SetAttributes(target, existing.Attributes);
+      placement.Outcome = OutcomeOf(status);
+      placement.StepStatus = status;
       return placement;
     }
-    Remember(placement.name, false);
-    placement.outcome = replacing ? ItemOutcome::Replaced : ItemOutcome::Placed;
+    Remember(placement.Name, false);
+    placement.Outcome = replacing ? ItemOutcome::Replaced : ItemOutcome::Placed;
     return placement;
   }
 
@@ -363,29 +363,29 @@ class OperationRun {
   // is merged into an existing folder.
   Placement PlaceFolderWithoutReplacing(const std::u16string& from, const std::u16string& targetName) {
     Placement placement;
-    placement.name = targetName;
+    placement.Name = targetName;
     if (Existing(targetName) != nullptr) {
-      placement.outcome = ItemOutcome::Blocked;
+      placement.Outcome = ItemOutcome::Blocked;
       return placement;
     }
     const Status status = fs_.MoveNoReplace(from, JoinPath(targetFolder_, targetName));
     if (status.IsOk()) {
       Remember(targetName, true);
-      placement.outcome = ItemOutcome::Placed;
+      placement.Outcome = ItemOutcome::Placed;
       return placement;
     }
-    placement.outcome = status.code == StatusCode::Exists ? ItemOutcome::Blocked : OutcomeOf(status);
-    placement.status = status;
+    placement.Outcome = status.Code == StatusCode::Exists ? ItemOutcome::Blocked : OutcomeOf(status);
+    placement.StepStatus = status;
     return placement;
   }
 
   Placement MoveFileByRename(const std::u16string& source, const std::u16string& targetName) {
-    return operation_.renameOnCollision ? PlaceNoReplace(source, targetName, false)
+    return operation_.RenameOnCollision ? PlaceNoReplace(source, targetName, false)
                                         : PlaceReplacing(source, targetName);
   }
 
   Placement MoveFolderByRename(const std::u16string& source, const std::u16string& targetName) {
-    return operation_.renameOnCollision ? PlaceNoReplace(source, targetName, true)
+    return operation_.RenameOnCollision ? PlaceNoReplace(source, targetName, true)
                                         : PlaceFolderWithoutReplacing(source, targetName);
   }
 
@@ -396,10 +396,10 @@ class OperationRun {
 
   Status Discard(const std::u16string& path) {
     Status status = fs_.RemoveFile(path);
-    if (status.code == StatusCode::AccessDenied && fs_.SetAttributes(path, FileAttributes{}).IsOk()) {
+    if (status.Code == StatusCode::AccessDenied && fs_.SetAttributes(path, FileAttributes{}).IsOk()) {
       status = fs_.RemoveFile(path);
     }
-    return status.code == StatusCode::NotFound ? Status::Ok() : status;
+    return status.Code == StatusCode::NotFound ? Status::Ok() : status;
   }
 
   // Removes a folder of our own with all it holds. Walked with a list, not
@@ -413,18 +413,18 @@ class OperationRun {
       const Status listed = fs_.ListFolder(folders[next], entries);
       if (!listed.IsOk() && result.IsOk()) result = listed;
       for (const FileInfo& entry : entries) {
-        const std::u16string path = JoinPath(folders[next], entry.name);
-        if (entry.isFolder && !entry.isLink) {
+        const std::u16string path = JoinPath(folders[next], entry.Name);
+        if (entry.IsFolder && !entry.IsLink) {
           folders.push_back(path);
           continue;
         }
-        const Status status = entry.isFolder ? fs_.RemoveEmptyFolder(path) : Discard(path);
+        const Status status = entry.IsFolder ? fs_.RemoveEmptyFolder(path) : Discard(path);
         if (!status.IsOk() && result.IsOk()) result = status;
       }
     }
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
       const Status status = fs_.RemoveEmptyFolder(*folder);
-      if (!status.IsOk() && status.code != StatusCode::NotFound && result.IsOk()) result = status;
+      if (!status.IsOk() && status.Code != StatusCode::NotFound && result.IsOk()) result = status;
     }
     return result;
   }
@@ -434,7 +434,7 @@ class OperationRun {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
       const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly(), &report);
       // Exists means the name is someone else's: never touch it.
-      if (status.code == StatusCode::Exists) continue;
+      if (status.Code == StatusCode::Exists) continue;
       if (!status.IsOk()) Discard(temporary);
       return status;
     }
@@ -445,7 +445,7 @@ class OperationRun {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
       const Status status = fs_.CreateFolder(temporary);
-      if (status.code == StatusCode::Exists) continue;
+      if (status.Code == StatusCode::Exists) continue;
       // Hidden only so it is out of sight; a visible one is as safe.
       if (status.IsOk()) fs_.SetAttributes(temporary, HiddenOnly());
       return status;
@@ -461,90 +461,90 @@ class OperationRun {
   // hold the new one. A duplicate is better than a loss.
   Placement TakeBackFile(Placement placed, const std::u16string& source, uint64_t copyId, ItemOutcome outcome,
                          Status status) {
-    const std::u16string path = JoinPath(targetFolder_, placed.name);
+    const std::u16string path = JoinPath(targetFolder_, placed.Name);
     FileInfo now;
     FileInfo sourceNow;
-    const bool ours = placed.outcome != ItemOutcome::Replaced && copyId != 0 && fs_.GetIdentity(path, now).IsOk() &&
-                      !now.isFolder && now.fileId == copyId && fs_.GetInfo(source, sourceNow).IsOk();
+    const bool ours = placed.Outcome != ItemOutcome::Replaced && copyId != 0 && fs_.GetIdentity(path, now).IsOk() &&
+                      !now.IsFolder && now.FileId == copyId && fs_.GetInfo(source, sourceNow).IsOk();
     return Settle(std::move(placed), ours && Discard(path).IsOk(), outcome, std::move(status));
   }
 
   Placement TakeBackFolder(Placement placed, const TreeCopy& copy, ItemOutcome outcome, Status status) {
-    const std::u16string path = JoinPath(targetFolder_, placed.name);
+    const std::u16string path = JoinPath(targetFolder_, placed.Name);
     bool removed = true;
-    for (const CopiedFile& file : copy.files) removed = Discard(JoinPath(path, file.relative)).IsOk() && removed;
-    for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+    for (const CopiedFile& file : copy.Files) removed = Discard(JoinPath(path, file.Relative)).IsOk() && removed;
+    for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
       const Status folderStatus = fs_.RemoveEmptyFolder(folder->empty() ? path : JoinPath(path, *folder));
-      removed = (folderStatus.IsOk() || folderStatus.code == StatusCode::NotFound) && removed;
+      removed = (folderStatus.IsOk() || folderStatus.Code == StatusCode::NotFound) && removed;
     }
     return Settle(std::move(placed), removed, outcome, std::move(status));
   }
 
   Placement Settle(Placement placed, bool takenBack, ItemOutcome outcome, Status status) {
-    if (takenBack) Forget(placed.name);
-    placed.outcome = takenBack ? outcome : ItemOutcome::SourceKept;
-    placed.status = std::move(status);
+    if (takenBack) Forget(placed.Name);
+    placed.Outcome = takenBack ? outcome : ItemOutcome::SourceKept;
+    placed.StepStatus = std::move(status);
     return placed;
   }
 
   Placement CopyFile(const std::u16string& source, const std::u16string& targetName, bool move) {
     Placement failed;
-    failed.name = targetName;
+    failed.Name = targetName;
     FileInfo before;
     Status status = fs_.GetInfo(source, before);
-    if (status.IsOk() && before.isFolder) status = Status::Error(StatusCode::AccessDenied, 0, "became a folder");
+    if (status.IsOk() && before.IsFolder) status = Status::Error(StatusCode::AccessDenied, 0, "became a folder");
     if (!status.IsOk()) {
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
-    if (!operation_.renameOnCollision) {
+    if (!operation_.RenameOnCollision) {
       const FileInfo* existing = Existing(targetName);
-      if (existing != nullptr && existing->isFolder) {
-        failed.outcome = ItemOutcome::Blocked;
+      if (existing != nullptr && existing->IsFolder) {
+        failed.Outcome = ItemOutcome::Blocked;
         return failed;
       }
     }
     if (move) {
       if (const FileInfo* delivered = FindDeliveredFile(source, before, targetName)) {
-        return FinishDeliveredFile(source, before, delivered->name);
+        return FinishDeliveredFile(source, before, delivered->Name);
       }
     }
 
     std::u16string temporary;
     CopyReport report;
     status = CopyToTemporary(source, temporary, report);
-    const uint64_t copyId = report.copyId;
+    const uint64_t copyId = report.CopyId;
     if (!status.IsOk()) {
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
     FileInfo copied;
     status = fs_.GetInfo(temporary, copied);
-    if (status.IsOk() && copied.size != before.size) {
+    if (status.IsOk() && copied.Size != before.Size) {
       status = Status::Error(StatusCode::IoError, 0, "the copy's size differs from the source's");
     }
     FileInfo after;
     if (status.IsOk()) status = fs_.GetInfo(source, after);
     if (status.IsOk() && !Unchanged(before, after)) {
       Discard(temporary);
-      failed.outcome = ItemOutcome::SourceChanged;
+      failed.Outcome = ItemOutcome::SourceChanged;
       return failed;
     }
     // A moved file is the same file in a new place, and keeps its creation
     // time as a rename within a volume would; a copy is a new file.
     if (status.IsOk() && move) fs_.CopyTimes(source, temporary);
-    if (status.IsOk()) status = fs_.SetAttributes(temporary, before.attributes);
+    if (status.IsOk()) status = fs_.SetAttributes(temporary, before.Attributes);
     if (!status.IsOk()) {
       Discard(temporary);
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
 
     Placement placed = Place(temporary, targetName, false);
-    if (!Arrived(placed.outcome)) {
+    if (!Arrived(placed.Outcome)) {
       Discard(temporary);
       return placed;
     }
@@ -562,7 +562,7 @@ class OperationRun {
     status = fs_.RemoveFileIfUnchanged(source, StampOfCopied(before, report), changed);
     // Gone meanwhile (another run moved it, or its owner removed it): the
     // copy is whole and stays.
-    if (status.code == StatusCode::NotFound) return placed;
+    if (status.Code == StatusCode::NotFound) return placed;
     if (status.IsOk() && changed) {
       return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
     }
@@ -571,8 +571,8 @@ class OperationRun {
   }
 
   static Placement KeepSource(Placement placed, Status status) {
-    placed.outcome = ItemOutcome::SourceKept;
-    placed.status = std::move(status);
+    placed.Outcome = ItemOutcome::SourceKept;
+    placed.StepStatus = std::move(status);
     return placed;
   }
 
@@ -586,12 +586,12 @@ class OperationRun {
     for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
       const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, false));
       if (existing == nullptr) return nullptr;
-      if (!existing->isFolder && existing->size == before.size && existing->modified == before.modified &&
-          existing->modified != 0) {
+      if (!existing->IsFolder && existing->Size == before.Size && existing->Modified == before.Modified &&
+          existing->Modified != 0) {
         bool same = false;
-        if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->name), same).IsOk() && same) return existing;
+        if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->Name), same).IsOk() && same) return existing;
       }
-      if (!operation_.renameOnCollision) return nullptr;
+      if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
   }
@@ -601,25 +601,25 @@ class OperationRun {
   // pass that placed it has let the file system write it back.
   Status FlushFoundCopy() {
     const Status status = fs_.FlushFolder(targetFolder_);
-    return status.code == StatusCode::Unsupported ? Status::Ok() : status;
+    return status.Code == StatusCode::Unsupported ? Status::Ok() : status;
   }
 
   Placement FinishDeliveredFile(const std::u16string& source, const FileInfo& before, const std::u16string& name) {
     Placement placement;
-    placement.name = name;
+    placement.Name = name;
     Status status = FlushFoundCopy();
     bool changed = false;
     if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(source, FileStamp::Of(before), changed);
     if (status.IsOk() && changed) {
-      placement.outcome = ItemOutcome::SourceChanged;
+      placement.Outcome = ItemOutcome::SourceChanged;
       return placement;
     }
-    if (status.IsOk() || status.code == StatusCode::NotFound) {
-      placement.outcome = ItemOutcome::FoundInPlace;
+    if (status.IsOk() || status.Code == StatusCode::NotFound) {
+      placement.Outcome = ItemOutcome::FoundInPlace;
       return placement;
     }
-    placement.outcome = OutcomeOf(status);
-    placement.status = status;
+    placement.Outcome = OutcomeOf(status);
+    placement.StepStatus = status;
     return placement;
   }
 
@@ -633,21 +633,21 @@ class OperationRun {
       const Status listed = fs_.ListFolder(folders[next], entries);
       if (!listed.IsOk()) return listed;
       for (const FileInfo& entry : entries) {
-        if (IsTemporaryName(entry.name)) continue;
-        const std::u16string path = JoinPath(folders[next], entry.name);
+        if (IsTemporaryName(entry.Name)) continue;
+        const std::u16string path = JoinPath(folders[next], entry.Name);
         // A link may lead back up the tree, or to what is not the tree's to
         // give; the copy refuses it anyway.
         std::u16string here;
-        if (entry.isFolder && (entry.isLink || LeadsElsewhere(resolved[next], path, entry.name, here))) {
+        if (entry.IsFolder && (entry.IsLink || LeadsElsewhere(resolved[next], path, entry.Name, here))) {
           return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
         }
-        if (entry.isFolder) {
+        if (entry.IsFolder) {
           folders.push_back(path);
           resolved.push_back(std::move(here));
           continue;
         }
         const Status status = fs_.TryOpenExclusive(path);
-        if (status.code == StatusCode::SharingViolation) return status;
+        if (status.Code == StatusCode::SharingViolation) return status;
       }
     }
     return Status::Ok();
@@ -682,7 +682,7 @@ class OperationRun {
                   bool keepTimes) {
     const Status status = CopyTreeEntries(sourceRoot, copyRoot, copy, keepTimes);
     if (status.IsOk() && keepTimes) {
-      for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+      for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
         fs_.CopyTimes(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder),
                       folder->empty() ? copyRoot : JoinPath(copyRoot, *folder));
       }
@@ -692,10 +692,10 @@ class OperationRun {
 
   Status CopyTreeEntries(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
                          bool keepTimes) {
-    copy.folders.push_back(u"");
+    copy.Folders.push_back(u"");
     std::vector<std::u16string> resolved{Resolved(sourceRoot)};
-    for (size_t next = 0; next < copy.folders.size(); ++next) {
-      const std::u16string folder = copy.folders[next];
+    for (size_t next = 0; next < copy.Folders.size(); ++next) {
+      const std::u16string folder = copy.Folders[next];
       const std::u16string from = folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder);
       const std::u16string to = folder.empty() ? copyRoot : JoinPath(copyRoot, folder);
       std::vector<FileInfo> entries;
@@ -703,23 +703,23 @@ class OperationRun {
       if (!status.IsOk()) return status;
       for (const FileInfo& entry : entries) {
         // Our own temporary may sit inside the tree when the tree is being copied into itself.
-        if (IsTemporaryName(entry.name)) continue;
-        const std::u16string relative = folder.empty() ? entry.name : JoinPath(folder, entry.name);
-        const std::u16string sourcePath = JoinPath(from, entry.name);
-        const std::u16string copyPath = JoinPath(to, entry.name);
-        if (entry.isFolder) {
+        if (IsTemporaryName(entry.Name)) continue;
+        const std::u16string relative = folder.empty() ? entry.Name : JoinPath(folder, entry.Name);
+        const std::u16string sourcePath = JoinPath(from, entry.Name);
+        const std::u16string copyPath = JoinPath(to, entry.Name);
+        if (entry.IsFolder) {
           std::u16string here;
-          if (entry.isLink || LeadsElsewhere(resolved[next], sourcePath, entry.name, here)) {
+          if (entry.IsLink || LeadsElsewhere(resolved[next], sourcePath, entry.Name, here)) {
             return Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
           }
           status = fs_.CreateFolder(copyPath);
-          if (status.IsOk() && (entry.attributes.hidden || entry.attributes.system)) {
-            FileAttributes attributes = entry.attributes;
-            attributes.readOnly = false;
+          if (status.IsOk() && (entry.Attributes.Hidden || entry.Attributes.System)) {
+            FileAttributes attributes = entry.Attributes;
+            attributes.ReadOnly = false;
             status = fs_.SetAttributes(copyPath, attributes);
           }
           if (!status.IsOk()) return status;
-          copy.folders.push_back(relative);
+          copy.Folders.push_back(relative);
           resolved.push_back(std::move(here));
           continue;
         }
@@ -729,21 +729,21 @@ class OperationRun {
         if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{}, &report);
         FileInfo copied;
         if (status.IsOk()) status = fs_.GetInfo(copyPath, copied);
-        if (status.IsOk() && copied.size != before.size) {
+        if (status.IsOk() && copied.Size != before.Size) {
           status = Status::Error(StatusCode::IoError, 0, "the copy's size differs from the source's");
         }
         FileInfo after;
         if (status.IsOk()) status = fs_.GetInfo(sourcePath, after);
         if (status.IsOk() && !Unchanged(before, after)) {
-          copy.sourceChanged = true;
+          copy.SourceChanged = true;
           status = Status::Error(StatusCode::IoError, 0, "changed while it was copied");
         }
         if (status.IsOk() && keepTimes) fs_.CopyTimes(sourcePath, copyPath);
-        if (status.IsOk() && !(before.attributes == FileAttributes{})) {
-          status = fs_.SetAttributes(copyPath, before.attributes);
+        if (status.IsOk() && !(before.Attributes == FileAttributes{})) {
+          status = fs_.SetAttributes(copyPath, before.Attributes);
         }
         if (!status.IsOk()) return status;
-        copy.files.push_back({relative, before, StampOfCopied(before, report)});
+        copy.Files.push_back({relative, before, StampOfCopied(before, report)});
       }
     }
     return Status::Ok();
@@ -752,9 +752,9 @@ class OperationRun {
   Placement CopyFolder(const std::u16string& source, const FileInfo& entry, const std::u16string& targetName,
                        bool move) {
     Placement failed;
-    failed.name = targetName;
+    failed.Name = targetName;
     Status status;
-    if (entry.isLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+    if (entry.IsLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
     if (status.IsOk() && move) status = CheckTreeFree(source);
     // No order of steps can make a tree of names durable on a volume that
     // cannot flush a folder; a copy that came back in part after a power cut
@@ -767,22 +767,22 @@ class OperationRun {
       TreeCopy found;
       if (const FileInfo* delivered = FindDeliveredFolder(source, targetName, found)) {
         Placement placed;
-        placed.name = delivered->name;
-        placed.outcome = ItemOutcome::FoundInPlace;
+        placed.Name = delivered->Name;
+        placed.Outcome = ItemOutcome::FoundInPlace;
         status = FlushFoundCopy();
         if (!status.IsOk()) return KeepSource(std::move(placed), status);
         return RemoveCopiedSource(source, found, std::move(placed), false);
       }
     }
-    if (!operation_.renameOnCollision && Existing(targetName) != nullptr) {
-      failed.outcome = ItemOutcome::Blocked;
+    if (!operation_.RenameOnCollision && Existing(targetName) != nullptr) {
+      failed.Outcome = ItemOutcome::Blocked;
       return failed;
     }
     std::u16string temporary;
     if (status.IsOk()) status = CreateTemporaryFolder(temporary);
     if (!status.IsOk()) {
-      failed.outcome = OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
     TreeCopy copy;
@@ -790,27 +790,27 @@ class OperationRun {
     if (status.IsOk()) {
       // A folder's read-only bit only asks Explorer to look for desktop.ini;
       // hidden and system are what a user would miss.
-      FileAttributes attributes = entry.attributes;
-      attributes.readOnly = false;
+      FileAttributes attributes = entry.Attributes;
+      attributes.ReadOnly = false;
       status = fs_.SetAttributes(temporary, attributes);
     }
     if (!status.IsOk()) {
       RemoveTree(temporary);
-      failed.outcome = copy.sourceChanged ? ItemOutcome::SourceChanged : OutcomeOf(status);
-      failed.status = status;
+      failed.Outcome = copy.SourceChanged ? ItemOutcome::SourceChanged : OutcomeOf(status);
+      failed.StepStatus = status;
       return failed;
     }
     // Every folder of the copy, so that no name inside it can be lost once
     // the source is gone; a copy is flushed as well, so that a cut never
     // leaves a copy in sight with files missing.
     Status durable;
-    for (const std::u16string& folder : copy.folders) {
+    for (const std::u16string& folder : copy.Folders) {
       const Status flushed = fs_.FlushFolder(folder.empty() ? temporary : JoinPath(temporary, folder));
       if (!flushed.IsOk() && durable.IsOk()) durable = flushed;
     }
 
     Placement placed = Place(temporary, targetName, true);
-    if (!Arrived(placed.outcome)) {
+    if (!Arrived(placed.Outcome)) {
       RemoveTree(temporary);
       return placed;
     }
@@ -824,7 +824,7 @@ class OperationRun {
   bool TargetFolderFlushes() {
     if (!flushProbed_) {
       flushProbed_ = true;
-      targetFlushes_ = fs_.FlushFolder(targetFolder_).code != StatusCode::Unsupported;
+      targetFlushes_ = fs_.FlushFolder(targetFolder_).Code != StatusCode::Unsupported;
     }
     return targetFlushes_;
   }
@@ -838,37 +838,37 @@ class OperationRun {
     for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
       const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, true));
       if (existing == nullptr) return nullptr;
-      if (existing->isFolder && !existing->isLink && existing->modified != 0 &&
-          TreeHeldBy(source, JoinPath(targetFolder_, existing->name), found)) {
+      if (existing->IsFolder && !existing->IsLink && existing->Modified != 0 &&
+          TreeHeldBy(source, JoinPath(targetFolder_, existing->Name), found)) {
         return existing;
       }
-      if (!operation_.renameOnCollision) return nullptr;
+      if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
   }
 
   bool TreeHeldBy(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& found) {
     found = TreeCopy{};
-    found.folders.push_back(u"");
-    for (size_t next = 0; next < found.folders.size(); ++next) {
-      const std::u16string folder = found.folders[next];
+    found.Folders.push_back(u"");
+    for (size_t next = 0; next < found.Folders.size(); ++next) {
+      const std::u16string folder = found.Folders[next];
       std::vector<FileInfo> entries;
       if (!fs_.ListFolder(folder.empty() ? sourceRoot : JoinPath(sourceRoot, folder), entries).IsOk()) return false;
       for (const FileInfo& entry : entries) {
-        if (IsTemporaryName(entry.name)) continue;
-        const std::u16string relative = folder.empty() ? entry.name : JoinPath(folder, entry.name);
+        if (IsTemporaryName(entry.Name)) continue;
+        const std::u16string relative = folder.empty() ? entry.Name : JoinPath(folder, entry.Name);
         FileInfo copy;
-        if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.isFolder != entry.isFolder) return false;
-        if (entry.isFolder) {
-          found.folders.push_back(relative);
+        if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.IsFolder != entry.IsFolder) return false;
+        if (entry.IsFolder) {
+          found.Folders.push_back(relative);
           continue;
         }
         bool same = false;
-        if (copy.size != entry.size || copy.modified != entry.modified ||
+        if (copy.Size != entry.Size || copy.Modified != entry.Modified ||
             !fs_.CompareContent(JoinPath(sourceRoot, relative), JoinPath(copyRoot, relative), same).IsOk() || !same) {
           return false;
         }
-        found.files.push_back({relative, entry, FileStamp::Of(entry)});
+        found.Files.push_back({relative, entry, FileStamp::Of(entry)});
       }
     }
     return true;
@@ -892,12 +892,12 @@ class OperationRun {
       }
       return false;
     };
-    const std::u16string copyRoot = JoinPath(targetFolder_, placed.name);
-    for (const CopiedFile& file : copy.files) {
-      const std::u16string path = JoinPath(sourceRoot, file.relative);
+    const std::u16string copyRoot = JoinPath(targetFolder_, placed.Name);
+    for (const CopiedFile& file : copy.Files) {
+      const std::u16string path = JoinPath(sourceRoot, file.Relative);
       FileInfo now;
       Status status = fs_.GetInfo(path, now);
-      if (status.IsOk() && !Unchanged(file.before, now)) {
+      if (status.IsOk() && !Unchanged(file.Before, now)) {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
         continue;
       }
@@ -905,34 +905,34 @@ class OperationRun {
       // on a share where two computers see no sharing modes of each other's,
       // may have emptied our temporary folder while it was being filled.
       FileInfo copied;
-      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.relative), copied).IsOk() || copied.isFolder ||
-                            copied.size != file.before.size)) {
+      if (status.IsOk() && (!fs_.GetInfo(JoinPath(copyRoot, file.Relative), copied).IsOk() || copied.IsFolder ||
+                            copied.Size != file.Before.Size)) {
         if (failure(Status::Error(StatusCode::IoError, 0, "the copy is gone"), ItemOutcome::Failed)) return placed;
         continue;
       }
       bool changed = false;
-      if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(path, file.stamp, changed);
+      if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(path, file.Stamp, changed);
       if (status.IsOk() && changed) {
         if (failure(Status::Ok(), ItemOutcome::SourceChanged)) return placed;
         continue;
       }
-      if (status.IsOk() || status.code == StatusCode::NotFound) {
+      if (status.IsOk() || status.Code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {
         return placed;
       }
     }
-    for (auto folder = copy.folders.rbegin(); folder != copy.folders.rend(); ++folder) {
+    for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
       const Status status = fs_.RemoveEmptyFolder(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder));
-      if (status.IsOk() || status.code == StatusCode::NotFound) {
+      if (status.IsOk() || status.Code == StatusCode::NotFound) {
         removedAny = true;
       } else if (failure(status, OutcomeOf(status))) {
         return placed;
       }
     }
     if (!firstFailure.IsOk()) {
-      placed.outcome = ItemOutcome::SourceKept;
-      placed.status = firstFailure;
+      placed.Outcome = ItemOutcome::SourceKept;
+      placed.StepStatus = firstFailure;
     }
     return placed;
   }

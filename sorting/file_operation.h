@@ -10,15 +10,15 @@ namespace savrin {
 
 // One rule's work as the sorting pass hands it over.
 struct FileOperation {
-  SortMethod kind = SortMethod::Move;
+  SortMethod Kind = SortMethod::Move;
   // Source folder + "\" + file condition: "C:\in\*.pdf" or "C:\in\report.doc".
-  std::u16string source;
+  std::u16string Source;
   // Destination folder + "\", followed by the condition when that is a plain
   // name ("D:\out\report.doc"); for a wildcard only the folder counts.
-  std::u16string destination;
+  std::u16string Destination;
   // On a name clash: true gives the arriving item "name (N).ext", false
   // replaces the file there.
-  bool renameOnCollision = true;
+  bool RenameOnCollision = true;
 };
 
 // What became of one item. Only Placed, Renamed and Replaced did what was
@@ -38,14 +38,14 @@ enum class ItemOutcome {
   NoFreeName,     // its own name and every "name (N)" up to kMaxNameAttempts were taken
   SourceChanged,  // written to while it was copied; the copy was dropped
   SourceKept,     // arrived, but (part of) the source could not be removed: see below
-  Failed,         // the file system refused a step; `status` says which
+  Failed,         // the file system refused a step; `StepStatus` says which
 };
 
 struct ItemResult {
-  std::u16string source;  // full path of the item taken
-  std::u16string target;  // where it went, or would have gone
-  ItemOutcome outcome = ItemOutcome::Failed;
-  Status status;
+  std::u16string Source;  // full path of the item taken
+  std::u16string Target;  // where it went, or would have gone
+  ItemOutcome Outcome = ItemOutcome::Failed;
+  Status StepStatus;
 };
 
 // Candidates an arriving item may take under Rename: its own name, then
@@ -53,7 +53,7 @@ struct ItemResult {
 // an existing file is never replaced instead.
 inline constexpr unsigned kMaxNameAttempts = 10000;
 
-// Moves or copies what `operation.source` names into the destination, one
+// Moves or copies what `operation.Source` names into the destination, one
 // item at a time; one item's failure does not stop the next. Nothing is
 // shown to the user; the results are for tests and diagnosis.
 //

@@ -5,12 +5,12 @@
 namespace savrin {
 
 Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderPath) {
-  const std::u16string folder = SplitAtLastSeparator(folderPath).folder;
+  const std::u16string folder = SplitAtLastSeparator(folderPath).Folder;
   const size_t rootLength = RootLength(folder);
   if (folder.size() <= rootLength) return Status::Ok();
   // The usual case, checked first: the whole path is there already.
   FileInfo info;
-  if (fileSystem.GetInfo(folder, info).IsOk() && info.isFolder) return Status::Ok();
+  if (fileSystem.GetInfo(folder, info).IsOk() && info.IsFolder) return Status::Ok();
   // Every level is attempted, not only those below the first that is
   // missing: an existing level says Exists and the next one carries on.
   for (size_t end = rootLength; end <= folder.size(); ++end) {
@@ -20,7 +20,7 @@ Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderP
   }
   const Status status = fileSystem.GetInfo(folder, info);
   if (!status.IsOk()) return status;
-  if (!info.isFolder) return Status::Error(StatusCode::Exists, 0, "a file has the folder's name");
+  if (!info.IsFolder) return Status::Error(StatusCode::Exists, 0, "a file has the folder's name");
   return Status::Ok();
 }
 

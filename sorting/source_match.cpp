@@ -10,11 +10,11 @@ namespace savrin {
 
 bool AnyEntryMatches(FileSystem& fileSystem, const std::u16string& sourcePatternPath) {
   const PathSplit split = SplitAtLastSeparator(sourcePatternPath);
-  if (split.name.empty()) return false;
+  if (split.Name.empty()) return false;
   std::vector<std::u16string> names;
-  if (!fileSystem.ListNames(split.folder, names).IsOk()) return false;
+  if (!fileSystem.ListNames(split.Folder, names).IsOk()) return false;
   for (const std::u16string& name : names) {
-    if (!IsTemporaryName(name) && NameMatches(split.name, name)) return true;
+    if (!IsTemporaryName(name) && NameMatches(split.Name, name)) return true;
   }
   return false;
 }

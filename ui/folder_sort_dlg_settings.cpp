@@ -39,8 +39,8 @@ void CFolderSortDlg::LoadSettingsAtStart() {
   // Files without a byte-order mark that are not UTF-8 were written in the
   // ANSI code page: CP932 on a Japanese desktop.
   SettingsAtStart read = ReadSettingsAtStart(SettingsPath, settingsAsideStamp_, FromAnsiCodePage);
-  settingsDocument_ = std::move(read.document);
-  settingsWritable_ = read.writable;
+  settingsDocument_ = std::move(read.Document);
+  settingsWritable_ = read.Writable;
   const LoadedSettings loaded = LoadSettings(settingsDocument_);
 
   for (const SortRule& rule : loaded.Rules) {

@@ -89,13 +89,13 @@ FakeFileSystem::Place FakeFileSystem::Find(const std::u16string& path) const {
 FileInfo FakeFileSystem::InfoOf(const Place& place) const {
   FileInfo info;
   const Node& node = *place.node;
-  info.name = node.name;
-  info.isFolder = node.isFolder;
-  info.attributes = node.attributes;
-  info.size = node.isFolder ? 0 : node.content.size();
-  info.modified = node.modified;
-  info.volumeId = place.volume->volumeId;
-  info.fileId = node.id;
+  info.Name = node.name;
+  info.IsFolder = node.isFolder;
+  info.Attributes = node.attributes;
+  info.Size = node.isFolder ? 0 : node.content.size();
+  info.Modified = node.modified;
+  info.VolumeId = place.volume->volumeId;
+  info.FileId = node.id;
   return info;
 }
 
@@ -105,7 +105,7 @@ void FakeFileSystem::MakeFolders(const std::u16string& path) {
   for (const std::u16string& part : FakePathComponents(path, rootLength)) {
     prefix = JoinPath(prefix, part);
     const Status status = CreateFolder(prefix);
-    if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("fake: cannot make folders");
+    if (!status.IsOk() && status.Code != StatusCode::Exists) throw std::runtime_error("fake: cannot make folders");
   }
 }
 
@@ -167,7 +167,7 @@ Status FakeFileSystem::GetInfo(const std::u16string& path, FileInfo& info) {
   const Place place = Find(path);
   if (place.node == nullptr) return Error(StatusCode::NotFound);
   info = InfoOf(place);
-  info.name = SplitAtLastSeparator(TrimTrailingSeparators(path)).name;
+  info.Name = SplitAtLastSeparator(TrimTrailingSeparators(path)).Name;
   return Status::Ok();
 }
 
@@ -198,7 +198,7 @@ Status FakeFileSystem::Rename(const std::u16string& from, const std::u16string& 
   }
   if (target.node != nullptr && target.node != source.node) {
     if (!replace) return Error(StatusCode::Exists);
-    if (target.node->isFolder || source.node->isFolder || target.node->attributes.readOnly) {
+    if (target.node->isFolder || source.node->isFolder || target.node->attributes.ReadOnly) {
       return Error(StatusCode::AccessDenied);
     }
     target.parent->children.erase(FoldCase(target.name));
@@ -235,7 +235,7 @@ Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16s
   node->attributes = createWith;
   node->id = nextId_++;
   node->parent = target.parent;
-  if (report != nullptr) report->copyId = node->id;
+  if (report != nullptr) report->CopyId = node->id;
   target.parent->children[FoldCase(target.name)] = std::move(node);
   return Status::Ok();
 }
@@ -250,7 +250,7 @@ Status FakeFileSystem::SetAttributes(const std::u16string& path, const FileAttri
 Status FakeFileSystem::RemoveFile(const std::u16string& path) {
   const Place place = Find(path);
   if (place.node == nullptr || place.parent == nullptr) return Error(StatusCode::NotFound);
-  if (place.node->isFolder || place.node->attributes.readOnly) return Error(StatusCode::AccessDenied);
+  if (place.node->isFolder || place.node->attributes.ReadOnly) return Error(StatusCode::AccessDenied);
   place.parent->children.erase(FoldCase(place.name));
   return Status::Ok();
 }

@@ -76,15 +76,15 @@ TEST(ToFileOperation, CarriesPathsMethodAndCollisionMode) {
   ASSERT_TRUE(BuildRequestPaths(request, u"C:\\in", u"D:\\out", u"*.pdf", BuildConditionWord(1, 0, 1)));
   SetRequestOperation(request, BuildConditionWord(1, 0, 1));
   FileOperation operation = ToFileOperation(request);
-  EXPECT_EQ(operation.kind, SortMethod::Copy);
-  EXPECT_EQ(operation.source, u"C:\\in\\*.pdf");
-  EXPECT_EQ(operation.destination, u"D:\\out\\");
-  EXPECT_TRUE(operation.renameOnCollision);
+  EXPECT_EQ(operation.Kind, SortMethod::Copy);
+  EXPECT_EQ(operation.Source, u"C:\\in\\*.pdf");
+  EXPECT_EQ(operation.Destination, u"D:\\out\\");
+  EXPECT_TRUE(operation.RenameOnCollision);
 
   SetRequestOperation(request, BuildConditionWord(0, 1, 1));
   operation = ToFileOperation(request);
-  EXPECT_EQ(operation.kind, SortMethod::Move);
-  EXPECT_FALSE(operation.renameOnCollision);
+  EXPECT_EQ(operation.Kind, SortMethod::Move);
+  EXPECT_FALSE(operation.RenameOnCollision);
 }
 
 }  // namespace

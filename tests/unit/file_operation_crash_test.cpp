@@ -173,9 +173,9 @@ TEST_P(CrashTest, ACleanRunDoesTheWork) {
   const auto results = Run(*faults);
   ASSERT_FALSE(results.empty());
   for (const ItemResult& result : results) {
-    EXPECT_TRUE(result.outcome == ItemOutcome::Placed || result.outcome == ItemOutcome::Renamed ||
-                result.outcome == ItemOutcome::Replaced)
-        << result.outcome;
+    EXPECT_TRUE(result.Outcome == ItemOutcome::Placed || result.Outcome == ItemOutcome::Renamed ||
+                result.Outcome == ItemOutcome::Replaced)
+        << result.Outcome;
   }
   ExpectALaterPassFinishes("clean run");
 }

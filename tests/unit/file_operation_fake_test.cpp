@@ -35,8 +35,8 @@ TEST_F(FakeVolumesTest, FilesMoveFromOneDriveToAnother) {
   FaultInjectingFileSystem faults(fake);
   const auto results = PerformFileOperation(faults, {SortMethod::Move, u"C:\\in\\*.pdf", u"D:\\out\\", true});
   ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
-  EXPECT_EQ(results[1].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[1].Outcome, ItemOutcome::Placed);
   EXPECT_EQ(fake.Names(u"C:\\in"), Names{});
   EXPECT_EQ(fake.Names(u"D:\\out"), (Names{u"a.pdf", u"b.pdf"}));
   EXPECT_EQ(faults.CountOf(FsCall::CopyToNewFile), 2);
@@ -47,13 +47,13 @@ TEST_F(FakeVolumesTest, AFolderMovesOntoANetworkShareAndACopyComesBack) {
   fake.WriteFile(u"C:\\in\\album\\2005\\1.jpg", "one");
   auto results = PerformFileOperation(fake, {SortMethod::Move, u"C:\\in\\album", u"\\\\server\\share\\out\\", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
   EXPECT_FALSE(fake.Exists(u"C:\\in\\album"));
   EXPECT_EQ(fake.ReadFile(u"\\\\server\\share\\out\\album\\2005\\1.jpg"), "one");
 
   results = PerformFileOperation(fake, {SortMethod::Copy, u"\\\\server\\share\\out\\album", u"C:\\in\\", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
   EXPECT_EQ(fake.ReadFile(u"C:\\in\\album\\2005\\1.jpg"), "one");
   EXPECT_EQ(fake.ReadFile(u"\\\\server\\share\\out\\album\\2005\\1.jpg"), "one");
 }
@@ -65,7 +65,7 @@ TEST_F(FakeVolumesTest, AFolderHoldingAFileHeldOpenIsNotRenamedEither) {
   fake.Hold(u"C:\\in\\album\\1.jpg");
   const auto results = PerformFileOperation(fake, {SortMethod::Move, u"C:\\in\\album", u"C:\\out\\", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Failed);
   EXPECT_EQ(fake.ReadFile(u"C:\\in\\album\\1.jpg"), "being written");
   EXPECT_EQ(fake.Names(u"C:\\out"), Names{});
 }
@@ -79,7 +79,7 @@ TEST_F(FakeVolumesTest, TheBoundCountsTheNamesAlreadyTaken) {
   FaultInjectingFileSystem faults(fake);
   const auto results = PerformFileOperation(faults, {SortMethod::Move, u"C:\\in\\report.pdf", u"D:\\out\\", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::NoFreeName);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::NoFreeName);
   EXPECT_EQ(faults.CountOf(FsCall::MoveNoReplace), 0) << "no attempt where the listing shows the name taken";
   EXPECT_EQ(faults.CountOf(FsCall::CopyToNewFile), 0);
   EXPECT_EQ(fake.ReadFile(u"C:\\in\\report.pdf"), "arriving");
@@ -88,7 +88,7 @@ TEST_F(FakeVolumesTest, TheBoundCountsTheNamesAlreadyTaken) {
   fake.RemoveFile(u"D:\\out\\report (9999).pdf");
   const auto retry = PerformFileOperation(fake, {SortMethod::Move, u"C:\\in\\report.pdf", u"D:\\out\\", true});
   ASSERT_EQ(retry.size(), 1u);
-  EXPECT_EQ(retry[0].outcome, ItemOutcome::Renamed);
+  EXPECT_EQ(retry[0].Outcome, ItemOutcome::Renamed);
   EXPECT_EQ(fake.ReadFile(u"D:\\out\\report (9999).pdf"), "arriving");
 }
 

@@ -167,9 +167,9 @@ std::vector<FileAt> FilesBelow(PowerCutFileSystem& fs, const std::u16string& top
     std::vector<FileInfo> entries;
     fs.ListFolder(inside.empty() ? top : JoinPath(top, inside), entries);
     for (const FileInfo& entry : entries) {
-      const std::u16string relative = inside.empty() ? entry.name : JoinPath(inside, entry.name);
-      if (entry.isFolder) {
-        if (!entry.isLink || followLinks) folders.push_back(relative);
+      const std::u16string relative = inside.empty() ? entry.Name : JoinPath(inside, entry.Name);
+      if (entry.IsFolder) {
+        if (!entry.IsLink || followLinks) folders.push_back(relative);
         continue;
       }
       files.push_back({JoinPath(top, relative), fs.ReadFile(JoinPath(top, relative)).value_or("<unreadable>"),
@@ -196,9 +196,9 @@ struct Expectations {
 
 bool Takes(const Rule& rule, const std::u16string& path) {
   const PathSplit split = SplitAtLastSeparator(rule.source);
-  if (split.name.front() == u'*') {
-    const std::u16string extension = split.name.substr(1);
-    return SplitAtLastSeparator(path).folder == split.folder && path.size() > extension.size() &&
+  if (split.Name.front() == u'*') {
+    const std::u16string extension = split.Name.substr(1);
+    return SplitAtLastSeparator(path).Folder == split.Folder && path.size() > extension.size() &&
            EqualsIgnoringCase(std::u16string_view(path).substr(path.size() - extension.size()), extension);
   }
   return EqualsIgnoringCase(path, rule.source) || IsSameOrInside(path, rule.source);
@@ -236,7 +236,7 @@ class PowerCutTest : public ::testing::TestWithParam<std::tuple<Persistence, Pow
   Expectations Expect(PowerCutFileSystem& fs) const {
     Expectations expected;
     for (const Rule& rule : scenario().rules) {
-      const std::u16string source = SplitAtLastSeparator(rule.source).folder;
+      const std::u16string source = SplitAtLastSeparator(rule.source).Folder;
       if (std::find(expected.sources.begin(), expected.sources.end(), source) == expected.sources.end()) {
         expected.sources.push_back(source);
       }
@@ -326,17 +326,17 @@ class PowerCutTest : public ::testing::TestWithParam<std::tuple<Persistence, Pow
       std::vector<FileInfo> entries;
       fs.ListFolder(folder, entries);
       for (const FileInfo& entry : entries) {
-        if (!IsTemporaryComponent(entry.name) || entry.isLink) continue;
+        if (!IsTemporaryComponent(entry.Name) || entry.IsLink) continue;
         bool leftover = false;
-        for (const FileAt& file : FilesBelow(fs, JoinPath(folder, entry.name))) {
+        for (const FileAt& file : FilesBelow(fs, JoinPath(folder, entry.Name))) {
           for (const std::string& content : expected.leftovers) leftover = leftover || file.content == content;
         }
-        if (!entry.isFolder) {
+        if (!entry.IsFolder) {
           for (const std::string& content : expected.leftovers) {
-            leftover = leftover || fs.ReadFile(JoinPath(folder, entry.name)) == content;
+            leftover = leftover || fs.ReadFile(JoinPath(folder, entry.Name)) == content;
           }
         }
-        EXPECT_TRUE(leftover) << when << ": the temporary " << EncodeUtf8(entry.name) << " was left behind";
+        EXPECT_TRUE(leftover) << when << ": the temporary " << EncodeUtf8(entry.Name) << " was left behind";
       }
     }
   }

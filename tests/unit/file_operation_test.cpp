@@ -25,7 +25,7 @@ using Names = std::vector<std::u16string>;
 
 std::vector<ItemOutcome> Outcomes(const std::vector<ItemResult>& results) {
   std::vector<ItemOutcome> outcomes;
-  for (const ItemResult& result : results) outcomes.push_back(result.outcome);
+  for (const ItemResult& result : results) outcomes.push_back(result.Outcome);
   return outcomes;
 }
 
@@ -213,9 +213,9 @@ TEST_P(FileOperationTest, OneItemsFailureDoesNotStopTheOthers) {
                   Status::Error(StatusCode::AccessDenied));
   const auto results = Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, &faults);
   ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
-  EXPECT_EQ(results[0].status.code, StatusCode::AccessDenied);
-  EXPECT_EQ(results[1].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Failed);
+  EXPECT_EQ(results[0].StepStatus.Code, StatusCode::AccessDenied);
+  EXPECT_EQ(results[1].Outcome, ItemOutcome::Placed);
   EXPECT_EQ(box->ReadAt(u"in\\a.pdf"), "A");
   EXPECT_EQ(box->ReadAt(u"out\\b.pdf"), "B");
 }
@@ -251,8 +251,8 @@ TEST_P(FileOperationTest, ACollisionTakesTheSmallestFreeNumberedName) {
       box->WriteAt(u"in\\" + c.arriving, "arriving");
       const auto results = Run(kind, u"in\\" + c.arriving, u"out\\", true);
       ASSERT_EQ(results.size(), 1u) << label;
-      EXPECT_EQ(results[0].outcome, c.existing.empty() ? ItemOutcome::Placed : ItemOutcome::Renamed) << label;
-      EXPECT_TRUE(EndsWith(results[0].target, c.expected)) << label;
+      EXPECT_EQ(results[0].Outcome, c.existing.empty() ? ItemOutcome::Placed : ItemOutcome::Renamed) << label;
+      EXPECT_TRUE(EndsWith(results[0].Target, c.expected)) << label;
       EXPECT_EQ(box->ReadAt(u"out\\" + c.expected), "arriving") << label;
       for (const std::u16string& name : c.existing) {
         EXPECT_EQ(box->ReadAt(u"out\\" + name), "old " + EncodeUtf8(name)) << label;
@@ -436,7 +436,7 @@ TEST_P(FileOperationTest, AnItemIsNeverMovedOrCopiedOntoItself) {
       const std::string label = EncodeUtf8(c.source) + " -> " + EncodeUtf8(c.destination);
       const auto results = Run(c.kind, c.source, c.destination, rename);
       ASSERT_EQ(results.size(), 1u) << label;
-      EXPECT_EQ(results[0].outcome, ItemOutcome::SameItem) << label;
+      EXPECT_EQ(results[0].Outcome, ItemOutcome::SameItem) << label;
       EXPECT_EQ(box->NamesAt(u"in"), (Names{u"a.txt", u"sub"})) << label;
       EXPECT_EQ(box->ReadAt(u"in\\a.txt"), "A") << label;
     }
@@ -472,8 +472,8 @@ TEST_P(FileOperationTest, AMoveBetweenVolumesCopiesThenRemovesTheSource) {
     EXPECT_EQ(box->ReadAt(arrived), "report");
     FileInfo after;
     box->Fs().GetInfo(box->Path(arrived), after);
-    EXPECT_EQ(after.modified, before.modified) << "the copy keeps the modification time";
-    EXPECT_EQ(after.attributes, FileAttributes{}) << "the temporary's hidden attribute is gone";
+    EXPECT_EQ(after.Modified, before.Modified) << "the copy keeps the modification time";
+    EXPECT_EQ(after.Attributes, FileAttributes{}) << "the temporary's hidden attribute is gone";
     EXPECT_FALSE(HasTemporary(box->NamesAt(u"out")));
     EXPECT_GT(faults->CountOf(FsCall::CopyToNewFile), 0);
   }
@@ -486,7 +486,7 @@ TEST_P(FileOperationTest, AMoveBetweenVolumesTakesAReadOnlySourceAlong) {
   EXPECT_EQ(Outcomes(Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, faults.get())),
             std::vector<ItemOutcome>{ItemOutcome::Placed});
   EXPECT_EQ(box->NamesAt(u"in"), Names{});
-  EXPECT_TRUE(box->AttributesAt(u"out\\report.pdf").readOnly);
+  EXPECT_TRUE(box->AttributesAt(u"out\\report.pdf").ReadOnly);
 }
 
 TEST_P(FileOperationTest, AFolderMovesBetweenVolumesWhole) {
@@ -592,7 +592,7 @@ TEST_P(FileOperationTest, AFolderMoveLeavesBehindWhatChangedAfterItWasCopied) {
   Sandbox* sandbox = box.get();
   bool placed = false;
   faults->SetHook([sandbox, &placed](const FsCallRecord& call) {
-    placed = placed || (call.kind == FsCall::MoveNoReplace && IsTemporaryName(SplitAtLastSeparator(call.path).name));
+    placed = placed || (call.kind == FsCall::MoveNoReplace && IsTemporaryName(SplitAtLastSeparator(call.path).Name));
     if (placed && call.kind == FsCall::FlushFolder) sandbox->WriteAt(u"in\\album\\2005\\2.jpg", "two, edited since");
   });
   const auto results = Run(SortMethod::Move, u"in\\album", u"out\\", true, faults.get());
@@ -613,7 +613,7 @@ TEST_P(FileOperationTest, TheSourceGoesOnlyOnceItsCopyIsInPlaceAndOnDisk) {
   for (const FsCallRecord& call : faults->Calls()) {
     if (call.kind == FsCall::CopyToNewFile) steps.push_back("copy");
     if (call.kind == FsCall::MoveNoReplace && SamePath(call.otherPath, target) &&
-        IsTemporaryName(SplitAtLastSeparator(call.path).name)) {
+        IsTemporaryName(SplitAtLastSeparator(call.path).Name)) {
       steps.push_back("place");
     }
     if (call.kind == FsCall::FlushFolder) steps.push_back("flush");
@@ -743,7 +743,7 @@ TEST_P(FileOperationTest, AFolderIsNotMovedOntoAVolumeThatCannotFlushAFolderButI
                      Status::Error(StatusCode::Unsupported));
     const auto results = Run(kind, u"in\\album", u"out\\", true, faults.get());
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].outcome, kind == SortMethod::Move ? ItemOutcome::Failed : ItemOutcome::Placed);
+    EXPECT_EQ(results[0].Outcome, kind == SortMethod::Move ? ItemOutcome::Failed : ItemOutcome::Placed);
     EXPECT_EQ(box->ReadAt(u"in\\album\\1.jpg"), "one");
   }
   EXPECT_EQ(box->NamesAt(u"out"), Names{u"album"});
@@ -818,8 +818,8 @@ TEST_P(FileOperationTest, AFileHeldOpenIsLeftForALaterPass) {
     auto faults = way.otherVolume ? OtherVolume() : std::make_unique<FaultInjectingFileSystem>(box->Fs());
     const auto results = Run(way.kind, u"in\\*.pdf", u"out\\", true, faults.get());
     ASSERT_EQ(results.size(), 2u);
-    EXPECT_EQ(results[0].outcome, ItemOutcome::InUse);
-    EXPECT_EQ(results[1].outcome, ItemOutcome::Placed);
+    EXPECT_EQ(results[0].Outcome, ItemOutcome::InUse);
+    EXPECT_EQ(results[1].Outcome, ItemOutcome::Placed);
     EXPECT_EQ(box->NamesAt(u"out"), Names{u"b.pdf"});
     held.reset();
     EXPECT_EQ(box->ReadAt(u"in\\a.pdf"), "being written");

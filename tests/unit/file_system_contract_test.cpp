@@ -26,14 +26,14 @@ TEST_P(FileSystemContractTest, ListingGivesNamesKindsAndSizesOfTheEntriesOnly) {
   box->MakeFolder(u"フォルダ");
   std::vector<FileInfo> entries;
   ASSERT_TRUE(fs().ListFolder(box->Root(), entries).IsOk());
-  std::sort(entries.begin(), entries.end(), [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
+  std::sort(entries.begin(), entries.end(), [](const FileInfo& a, const FileInfo& b) { return a.Name < b.Name; });
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].name, u"フォルダ");
-  EXPECT_TRUE(entries[0].isFolder);
-  EXPECT_EQ(entries[1].name, u"報告書.txt");
-  EXPECT_FALSE(entries[1].isFolder);
-  EXPECT_EQ(entries[1].size, 5u);
-  EXPECT_EQ(fs().ListFolder(box->Path(u"missing"), entries).code, StatusCode::NotFound);
+  EXPECT_EQ(entries[0].Name, u"フォルダ");
+  EXPECT_TRUE(entries[0].IsFolder);
+  EXPECT_EQ(entries[1].Name, u"報告書.txt");
+  EXPECT_FALSE(entries[1].IsFolder);
+  EXPECT_EQ(entries[1].Size, 5u);
+  EXPECT_EQ(fs().ListFolder(box->Path(u"missing"), entries).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, NamesAloneAreTheNamesOfTheListing) {
@@ -45,52 +45,52 @@ TEST_P(FileSystemContractTest, NamesAloneAreTheNamesOfTheListing) {
   ASSERT_TRUE(fs().ListFolder(box->Root(), entries).IsOk());
   ASSERT_TRUE(fs().ListNames(box->Root(), names).IsOk());
   std::vector<std::u16string> listed;
-  for (const FileInfo& entry : entries) listed.push_back(entry.name);
+  for (const FileInfo& entry : entries) listed.push_back(entry.Name);
   std::sort(listed.begin(), listed.end());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, listed);
-  EXPECT_EQ(fs().ListNames(box->Path(u"missing"), names).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().ListNames(box->Path(u"missing"), names).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, InfoDescribesOnePathAndSaysWhenNothingIsThere) {
   box->WriteAt(u"a.txt", "abc");
   FileInfo info;
   ASSERT_TRUE(fs().GetInfo(box->Path(u"a.txt"), info).IsOk());
-  EXPECT_EQ(info.name, u"a.txt");
-  EXPECT_EQ(info.size, 3u);
-  EXPECT_FALSE(info.isFolder);
-  EXPECT_EQ(fs().GetInfo(box->Path(u"missing.txt"), info).code, StatusCode::NotFound);
-  EXPECT_EQ(fs().GetInfo(box->Path(u"missing\\a.txt"), info).code, StatusCode::NotFound);
+  EXPECT_EQ(info.Name, u"a.txt");
+  EXPECT_EQ(info.Size, 3u);
+  EXPECT_FALSE(info.IsFolder);
+  EXPECT_EQ(fs().GetInfo(box->Path(u"missing.txt"), info).Code, StatusCode::NotFound);
+  EXPECT_EQ(fs().GetInfo(box->Path(u"missing\\a.txt"), info).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, CreatingAFolderNeedsItsParentAndAFreeName) {
   EXPECT_TRUE(fs().CreateFolder(box->Path(u"new")).IsOk());
-  EXPECT_EQ(fs().CreateFolder(box->Path(u"new")).code, StatusCode::Exists);
-  EXPECT_EQ(fs().CreateFolder(box->Path(u"missing\\new")).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().CreateFolder(box->Path(u"new")).Code, StatusCode::Exists);
+  EXPECT_EQ(fs().CreateFolder(box->Path(u"missing\\new")).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, TheNoReplaceMoveNeverReplaces) {
   box->WriteAt(u"a.txt", "a");
   box->WriteAt(u"b.txt", "b");
   box->MakeFolder(u"folder");
-  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"b.txt")).code, StatusCode::Exists);
-  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"folder")).code, StatusCode::Exists);
-  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"folder"), box->Path(u"b.txt")).code, StatusCode::Exists);
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"b.txt")).Code, StatusCode::Exists);
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"folder")).Code, StatusCode::Exists);
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"folder"), box->Path(u"b.txt")).Code, StatusCode::Exists);
   if (!box->CaseSensitive()) {
-    EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"B.TXT")).code, StatusCode::Exists);
+    EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"B.TXT")).Code, StatusCode::Exists);
   }
   EXPECT_EQ(box->ReadAt(u"a.txt"), "a");
   EXPECT_EQ(box->ReadAt(u"b.txt"), "b");
   EXPECT_TRUE(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"folder\\c.txt")).IsOk());
   EXPECT_EQ(box->ReadAt(u"folder\\c.txt"), "a");
-  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"d.txt")).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().MoveNoReplace(box->Path(u"a.txt"), box->Path(u"d.txt")).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, TheReplacingMoveReplacesAFileButNeverAFolder) {
   box->WriteAt(u"a.txt", "new");
   box->WriteAt(u"b.txt", "old");
   box->MakeFolder(u"folder");
-  EXPECT_EQ(fs().MoveReplace(box->Path(u"a.txt"), box->Path(u"folder")).code, StatusCode::AccessDenied);
+  EXPECT_EQ(fs().MoveReplace(box->Path(u"a.txt"), box->Path(u"folder")).Code, StatusCode::AccessDenied);
   EXPECT_TRUE(box->IsFolderAt(u"folder"));
   EXPECT_TRUE(fs().MoveReplace(box->Path(u"a.txt"), box->Path(u"b.txt")).IsOk());
   EXPECT_EQ(box->ReadAt(u"b.txt"), "new");
@@ -100,24 +100,24 @@ TEST_P(FileSystemContractTest, TheReplacingMoveReplacesAFileButNeverAFolder) {
 TEST_P(FileSystemContractTest, CopyingMakesANewFileOnlyAndKeepsTheModificationTime) {
   box->WriteAt(u"a.txt", "content");
   box->WriteAt(u"taken.txt", "taken");
-  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"taken.txt"), {}, nullptr).code, StatusCode::Exists);
+  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"taken.txt"), {}, nullptr).Code, StatusCode::Exists);
   EXPECT_EQ(box->ReadAt(u"taken.txt"), "taken");
   FileAttributes hidden;
-  hidden.hidden = true;
+  hidden.Hidden = true;
   ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), hidden, nullptr).IsOk());
   EXPECT_EQ(box->ReadAt(u"copy.txt"), "content");
   FileInfo source;
   FileInfo copy;
   fs().GetInfo(box->Path(u"a.txt"), source);
   fs().GetInfo(box->Path(u"copy.txt"), copy);
-  EXPECT_EQ(copy.modified, source.modified);
+  EXPECT_EQ(copy.Modified, source.Modified);
   if (box->HasHiddenAttribute()) {
-    EXPECT_TRUE(copy.attributes.hidden);
+    EXPECT_TRUE(copy.Attributes.Hidden);
   }
   box->MakeFolder(u"folder");
   EXPECT_FALSE(fs().CopyToNewFile(box->Path(u"folder"), box->Path(u"folder copy"), {}, nullptr).IsOk());
   EXPECT_FALSE(box->ExistsAt(u"folder copy"));
-  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"missing.txt"), box->Path(u"x.txt"), {}, nullptr).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().CopyToNewFile(box->Path(u"missing.txt"), box->Path(u"x.txt"), {}, nullptr).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, AFileCopiedThroughTheSeamMayBeLarge) {
@@ -131,7 +131,7 @@ TEST_P(FileSystemContractTest, AFileCopiedThroughTheSeamMayBeLarge) {
 TEST_P(FileSystemContractTest, AttributesGoOnAndOff) {
   box->WriteAt(u"a.txt", "a");
   box->SetAttributesAt(u"a.txt", FileAttributes{true, false, false});
-  EXPECT_TRUE(box->AttributesAt(u"a.txt").readOnly);
+  EXPECT_TRUE(box->AttributesAt(u"a.txt").ReadOnly);
   if (box->HasHiddenAttribute()) {
     box->SetAttributesAt(u"a.txt", FileAttributes{false, true, true});
     EXPECT_EQ(box->AttributesAt(u"a.txt"), (FileAttributes{false, true, true}));
@@ -143,11 +143,11 @@ TEST_P(FileSystemContractTest, AttributesGoOnAndOff) {
 TEST_P(FileSystemContractTest, RemovalsTakeFilesAndEmptyFoldersOnly) {
   box->MakeFolder(u"full");
   box->WriteAt(u"full\\a.txt", "a");
-  EXPECT_EQ(fs().RemoveEmptyFolder(box->Path(u"full")).code, StatusCode::NotEmpty);
+  EXPECT_EQ(fs().RemoveEmptyFolder(box->Path(u"full")).Code, StatusCode::NotEmpty);
   EXPECT_FALSE(fs().RemoveFile(box->Path(u"full")).IsOk());
   EXPECT_TRUE(box->IsFolderAt(u"full"));
   EXPECT_TRUE(fs().RemoveFile(box->Path(u"full\\a.txt")).IsOk());
-  EXPECT_EQ(fs().RemoveFile(box->Path(u"full\\a.txt")).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().RemoveFile(box->Path(u"full\\a.txt")).Code, StatusCode::NotFound);
   EXPECT_TRUE(fs().RemoveEmptyFolder(box->Path(u"full")).IsOk());
   EXPECT_FALSE(box->ExistsAt(u"full"));
 }
@@ -155,9 +155,9 @@ TEST_P(FileSystemContractTest, RemovalsTakeFilesAndEmptyFoldersOnly) {
 TEST_P(FileSystemContractTest, FlushAndExclusiveOpenSayWhenNothingIsThere) {
   box->WriteAt(u"a.txt", "a");
   EXPECT_TRUE(fs().FlushFolder(box->Root()).IsOk());
-  EXPECT_EQ(fs().FlushFolder(box->Path(u"missing")).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().FlushFolder(box->Path(u"missing")).Code, StatusCode::NotFound);
   EXPECT_TRUE(fs().TryOpenExclusive(box->Path(u"a.txt")).IsOk());
-  EXPECT_EQ(fs().TryOpenExclusive(box->Path(u"missing.txt")).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().TryOpenExclusive(box->Path(u"missing.txt")).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, ContentsCompareByteForByte) {
@@ -176,7 +176,7 @@ TEST_P(FileSystemContractTest, ContentsCompareByteForByte) {
   }
   ASSERT_TRUE(fs().CompareContent(box->Path(u"big1.bin"), box->Path(u"big2.bin"), same).IsOk());
   EXPECT_FALSE(same) << "past the first piece read";
-  EXPECT_EQ(fs().CompareContent(box->Path(u"a.txt"), box->Path(u"missing.txt"), same).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().CompareContent(box->Path(u"a.txt"), box->Path(u"missing.txt"), same).Code, StatusCode::NotFound);
 }
 
 TEST_P(FileSystemContractTest, ACopyReportsTheIdOfTheFileItMade) {
@@ -187,11 +187,11 @@ TEST_P(FileSystemContractTest, ACopyReportsTheIdOfTheFileItMade) {
   FileInfo original;
   ASSERT_TRUE(fs().GetIdentity(box->Path(u"copy.txt"), copy).IsOk());
   ASSERT_TRUE(fs().GetIdentity(box->Path(u"a.txt"), original).IsOk());
-  EXPECT_NE(report.copyId, 0u);
-  EXPECT_EQ(copy.fileId, report.copyId);
-  EXPECT_NE(original.fileId, report.copyId);
-  if (report.source.fileId != 0) {
-    EXPECT_EQ(report.source.fileId, original.fileId);
+  EXPECT_NE(report.CopyId, 0u);
+  EXPECT_EQ(copy.FileId, report.CopyId);
+  EXPECT_NE(original.FileId, report.CopyId);
+  if (report.Source.FileId != 0) {
+    EXPECT_EQ(report.Source.FileId, original.FileId);
   }
 }
 
@@ -211,11 +211,11 @@ TEST_P(FileSystemContractTest, AFileIsRemovedOnlyWhileItIsTheFileThatWasCopied) 
   EXPECT_TRUE(changed);
   EXPECT_EQ(box->ReadAt(u"a.txt"), "first and more");
 
-  if (a.fileId != 0) {
+  if (a.FileId != 0) {
     FileInfo same;
     ASSERT_TRUE(fs().GetInfo(box->Path(u"same.txt"), same).IsOk());
     FileStamp sameSizeAndTime = copied;
-    sameSizeAndTime.modified = same.modified;
+    sameSizeAndTime.Modified = same.Modified;
     ASSERT_TRUE(fs().MoveReplace(box->Path(u"same.txt"), box->Path(u"a.txt")).IsOk());
     EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"a.txt"), sameSizeAndTime, changed).IsOk());
     EXPECT_TRUE(changed) << "another file under the name";
@@ -229,7 +229,7 @@ TEST_P(FileSystemContractTest, AFileIsRemovedOnlyWhileItIsTheFileThatWasCopied) 
   EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"b.txt"), FileStamp::Of(b), changed).IsOk());
   EXPECT_FALSE(changed);
   EXPECT_FALSE(box->ExistsAt(u"b.txt")) << "read-only goes too";
-  EXPECT_EQ(fs().RemoveFileIfUnchanged(box->Path(u"b.txt"), FileStamp::Of(b), changed).code, StatusCode::NotFound);
+  EXPECT_EQ(fs().RemoveFileIfUnchanged(box->Path(u"b.txt"), FileStamp::Of(b), changed).Code, StatusCode::NotFound);
   box->MakeFolder(u"folder");
   EXPECT_TRUE(fs().RemoveFileIfUnchanged(box->Path(u"folder"), FileStamp{}, changed).IsOk());
   EXPECT_TRUE(changed);

@@ -41,7 +41,7 @@ TEST_F(PosixFileSystemTest, NamesStartingWithADotAreHidden) {
   std::vector<FileInfo> entries;
   ASSERT_TRUE(fs.ListFolder(box.Root(), entries).IsOk());
   ASSERT_EQ(entries.size(), 2u);
-  for (const FileInfo& entry : entries) EXPECT_EQ(entry.attributes.hidden, entry.name == u".profile") << entry.name.size();
+  for (const FileInfo& entry : entries) EXPECT_EQ(entry.Attributes.Hidden, entry.Name == u".profile") << entry.Name.size();
 }
 
 TEST_F(PosixFileSystemTest, BackslashSeparatesLikeSlash) {
@@ -49,8 +49,8 @@ TEST_F(PosixFileSystemTest, BackslashSeparatesLikeSlash) {
   box.WriteAt(u"a/x.txt", "x");
   FileInfo info;
   ASSERT_TRUE(fs.GetInfo(box.Root() + u"\\a\\x.txt", info).IsOk());
-  EXPECT_EQ(info.size, 1u);
-  EXPECT_EQ(info.name, u"x.txt");
+  EXPECT_EQ(info.Size, 1u);
+  EXPECT_EQ(info.Name, u"x.txt");
 }
 
 TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnersMissingWritePermission) {
@@ -59,15 +59,15 @@ TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnersMissingWritePermission) {
   struct stat st {};
   ASSERT_EQ(::stat(RealSandbox::Native(box.Path(u"r.txt")).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0222, 0u);
-  EXPECT_TRUE(box.AttributesAt(u"r.txt").readOnly);
+  EXPECT_TRUE(box.AttributesAt(u"r.txt").ReadOnly);
   box.SetAttributesAt(u"r.txt", FileAttributes{});
-  EXPECT_FALSE(box.AttributesAt(u"r.txt").readOnly);
+  EXPECT_FALSE(box.AttributesAt(u"r.txt").ReadOnly);
 }
 
 TEST_F(PosixFileSystemTest, FallbackWithoutTheRenameFlagNeverReplaces) {
   box.WriteAt(u"a.txt", "a");
   box.WriteAt(u"b.txt", "b");
-  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"b.txt")).code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"b.txt")).Code, StatusCode::Exists);
   EXPECT_EQ(box.ReadAt(u"a.txt"), "a");
   EXPECT_EQ(box.ReadAt(u"b.txt"), "b");
   ASSERT_TRUE(MoveNoReplaceWithoutRenameFlag(box.Path(u"a.txt"), box.Path(u"c.txt")).IsOk());
@@ -81,8 +81,8 @@ TEST_F(PosixFileSystemTest, FallbackMovesFoldersButNotOntoAnyExistingName) {
   box.MakeFolder(u"taken");
   box.WriteAt(u"taken/keep.txt", "k");
   box.MakeFolder(u"empty");
-  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"taken")).code, StatusCode::Exists);
-  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"empty")).code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"taken")).Code, StatusCode::Exists);
+  EXPECT_EQ(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"empty")).Code, StatusCode::Exists);
   EXPECT_EQ(box.ReadAt(u"taken/keep.txt"), "k");
   EXPECT_TRUE(box.IsFolderAt(u"empty"));
   ASSERT_TRUE(MoveNoReplaceWithoutRenameFlag(box.Path(u"album"), box.Path(u"moved")).IsOk());
@@ -93,7 +93,7 @@ TEST_F(PosixFileSystemTest, FallbackMovesFoldersButNotOntoAnyExistingName) {
 TEST_F(PosixFileSystemTest, ReplacingRenameRefusesAFolder) {
   box.WriteAt(u"a.txt", "a");
   box.MakeFolder(u"empty");
-  EXPECT_EQ(fs.MoveReplace(box.Path(u"a.txt"), box.Path(u"empty")).code, StatusCode::AccessDenied);
+  EXPECT_EQ(fs.MoveReplace(box.Path(u"a.txt"), box.Path(u"empty")).Code, StatusCode::AccessDenied);
   EXPECT_TRUE(box.IsFolderAt(u"empty"));
   EXPECT_EQ(box.ReadAt(u"a.txt"), "a");
 }
@@ -118,8 +118,8 @@ TEST_F(PosixFileSystemTest, AFolderWithALinkBackUpItsTreeIsNeitherCopiedNorMoved
     const std::vector<ItemResult> results =
         PerformFileOperation(faults, {kind, box.Path(u"in/album"), box.Path(u"out/"), true});
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].outcome, ItemOutcome::Failed);
-    EXPECT_EQ(results[0].status.code, StatusCode::Unsupported);
+    EXPECT_EQ(results[0].Outcome, ItemOutcome::Failed);
+    EXPECT_EQ(results[0].StepStatus.Code, StatusCode::Unsupported);
     EXPECT_EQ(box.ReadAt(u"in/album/1.jpg"), "one");
     EXPECT_EQ(box.NamesAt(u"out"), std::vector<std::u16string>{});
   }
@@ -139,7 +139,7 @@ TEST_F(PosixFileSystemTest, AFolderIsNotCopiedIntoItselfThroughALink) {
     const std::vector<ItemResult> results =
         PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/album"), box.Path(destination), true});
     ASSERT_EQ(results.size(), 1u) << std::string(destination.begin(), destination.end());
-    EXPECT_EQ(results[0].outcome, ItemOutcome::Blocked);
+    EXPECT_EQ(results[0].Outcome, ItemOutcome::Blocked);
     EXPECT_EQ(box.NamesAt(u"in/album/sub"), std::vector<std::u16string>{});
   }
   ::unlink(RealSandbox::Native(box.Path(u"out")).c_str());
@@ -163,7 +163,7 @@ TEST_F(PosixFileSystemTest, AFolderMovedBetweenVolumesKeepsItsTimes) {
   const std::vector<ItemResult> results =
       PerformFileOperation(faults, {SortMethod::Move, box.Path(u"in/album"), box.Path(u"out/"), true});
   ASSERT_EQ(results.size(), 1u);
-  ASSERT_EQ(results[0].outcome, ItemOutcome::Placed);
+  ASSERT_EQ(results[0].Outcome, ItemOutcome::Placed);
   for (const char16_t* path : {u"out/album/2017/1.jpg", u"out/album/2017", u"out/album"}) {
     struct stat st {};
     ASSERT_EQ(::stat(RealSandbox::Native(box.Path(path)).c_str(), &st), 0);
@@ -189,7 +189,7 @@ TEST_F(PosixFileSystemTest, MoveBetweenFileSystemsCopiesAndRemovesTheSource) {
   const std::vector<ItemResult> results =
       PerformFileOperation(fs, {SortMethod::Move, box.Path(u"in/*.pdf"), other + u"/", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
   EXPECT_FALSE(box.ExistsAt(u"in/a.pdf"));
   EXPECT_EQ(box.Read(other + u"/a.pdf"), "content of a");
   std::vector<FileInfo> entries;
@@ -252,7 +252,7 @@ TEST_F(PosixFileSystemTest, ATemporaryAnotherRunIsWritingIsLeftToIt) {
   const int writer = ::open(RealSandbox::Native(temporary).c_str(), O_RDONLY);
   ASSERT_GE(writer, 0);
   ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-  EXPECT_EQ(fs.ProbeInUse(temporary).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.ProbeInUse(temporary).Code, StatusCode::SharingViolation);
   PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"in/*.pdf"), box.Path(u"out/"), true});
   EXPECT_EQ(box.ReadAt(u"out/~savrin-00000000000000aa.part"), "being written");
   ::close(writer);

@@ -47,14 +47,14 @@ TEST_F(Win32FileSystemTest, FoldersDeeperThan260CharactersWork) {
   const std::vector<ItemResult> results =
       PerformFileOperation(fs, {SortMethod::Copy, box.Path(u"a.txt"), deep + u"\\", true});
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].outcome, ItemOutcome::Placed);
+  EXPECT_EQ(results[0].Outcome, ItemOutcome::Placed);
   FileInfo info;
   ASSERT_TRUE(fs.GetInfo(deep + u"\\a.txt", info).IsOk());
-  EXPECT_EQ(info.size, 12u);
+  EXPECT_EQ(info.Size, 12u);
   const std::vector<ItemResult> moved =
       PerformFileOperation(fs, {SortMethod::Move, deep + u"\\*.txt", box.Root() + u"\\", true});
   ASSERT_EQ(moved.size(), 1u);
-  EXPECT_EQ(moved[0].outcome, ItemOutcome::Renamed);
+  EXPECT_EQ(moved[0].Outcome, ItemOutcome::Renamed);
   EXPECT_EQ(box.ReadAt(u"a (2).txt"), "deep content");
 }
 
@@ -63,7 +63,7 @@ TEST_F(Win32FileSystemTest, ReadOnlyFileCannotBeRemovedUntilCleared) {
   box.SetAttributesAt(u"r.txt", FileAttributes{true, false, false});
   EXPECT_EQ(::GetFileAttributesW(Wide(box.Path(u"r.txt")).c_str()) & FILE_ATTRIBUTE_READONLY,
             static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(fs.RemoveFile(box.Path(u"r.txt")).code, StatusCode::AccessDenied);
+  EXPECT_EQ(fs.RemoveFile(box.Path(u"r.txt")).Code, StatusCode::AccessDenied);
   box.SetAttributesAt(u"r.txt", FileAttributes{});
   EXPECT_TRUE(fs.RemoveFile(box.Path(u"r.txt")).IsOk());
 }
@@ -72,8 +72,8 @@ TEST_F(Win32FileSystemTest, AFileBeingWrittenIsNeitherOpenedExclusivelyNorCopied
   box.WriteAt(u"busy.txt", "half");
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"busy.txt"));
   ASSERT_NE(held, nullptr);
-  EXPECT_EQ(fs.TryOpenExclusive(box.Path(u"busy.txt")).code, StatusCode::SharingViolation);
-  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}, nullptr).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.TryOpenExclusive(box.Path(u"busy.txt")).Code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.CopyToNewFile(box.Path(u"busy.txt"), box.Path(u"copy.txt"), {}, nullptr).Code, StatusCode::SharingViolation);
   EXPECT_FALSE(box.ExistsAt(u"copy.txt"));
   held.reset();
   EXPECT_TRUE(fs.TryOpenExclusive(box.Path(u"busy.txt")).IsOk());
@@ -93,9 +93,9 @@ TEST_F(Win32FileSystemTest, OneFolderReadsAsTheSameUnderTwoSpellings) {
   FileInfo b;
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"Sub"), a).IsOk());
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"SUB\\"), b).IsOk());
-  if (a.fileId == 0) GTEST_SKIP() << "no file ids here";
-  EXPECT_EQ(a.volumeId, b.volumeId);
-  EXPECT_EQ(a.fileId, b.fileId);
+  if (a.FileId == 0) GTEST_SKIP() << "no file ids here";
+  EXPECT_EQ(a.VolumeId, b.VolumeId);
+  EXPECT_EQ(a.FileId, b.FileId);
 }
 
 // Names Win32's path clean-up would change, as WSL, shares and archivers
@@ -129,7 +129,7 @@ TEST_F(Win32FileSystemTest, AFolderThatCannotBeFlushedSaysSo) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     GTEST_SKIP() << "no folder here that refuses a flush";
   }
-  EXPECT_EQ(fs.FlushFolder(u"Z:\\proc").code, StatusCode::Unsupported);
+  EXPECT_EQ(fs.FlushFolder(u"Z:\\proc").Code, StatusCode::Unsupported);
   EXPECT_TRUE(fs.FlushFolder(box.Root()).IsOk());
 }
 
@@ -142,7 +142,7 @@ TEST_F(Win32FileSystemTest, AFileHeldByAWriterIsNotRemovedAsUnchanged) {
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"a.txt"));
   ASSERT_NE(held, nullptr);
   bool changed = false;
-  EXPECT_EQ(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).code,
+  EXPECT_EQ(fs.RemoveFileIfUnchanged(box.Path(u"a.txt"), FileStamp::Of(before), changed).Code,
             StatusCode::SharingViolation);
   held.reset();
   EXPECT_EQ(box.ReadAt(u"a.txt"), "being written");
@@ -193,7 +193,7 @@ TEST_F(Win32FileSystemTest, WhatIsMovedBetweenVolumesKeepsItsTimes) {
     const std::vector<ItemResult> results =
         PerformFileOperation(faults, {SortMethod::Move, box.Path(name), box.Path(u"out\\"), true});
     ASSERT_EQ(results.size(), 1u);
-    ASSERT_EQ(results[0].outcome, ItemOutcome::Placed);
+    ASSERT_EQ(results[0].Outcome, ItemOutcome::Placed);
   }
   for (const char16_t* moved : {u"out\\album\\1.jpg", u"out\\album", u"out\\2.jpg"}) {
     FILETIME creation;
@@ -212,7 +212,7 @@ TEST_F(Win32FileSystemTest, ATemporaryBeingWrittenIsInUse) {
   box.WriteAt(u"a.txt", "a");
   std::shared_ptr<void> held = box.HoldOpen(box.Path(u"a.txt"));
   ASSERT_NE(held, nullptr);
-  EXPECT_EQ(fs.ProbeInUse(box.Path(u"a.txt")).code, StatusCode::SharingViolation);
+  EXPECT_EQ(fs.ProbeInUse(box.Path(u"a.txt")).Code, StatusCode::SharingViolation);
   held.reset();
   EXPECT_TRUE(fs.ProbeInUse(box.Path(u"a.txt")).IsOk());
 }
@@ -228,7 +228,7 @@ TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
     GTEST_SKIP() << "this file system keeps no indexing attribute";
   }
   FileAttributes hidden;
-  hidden.hidden = true;
+  hidden.Hidden = true;
   CopyReport report;
   ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), hidden, &report).IsOk());
   const DWORD copy = ::GetFileAttributesW(Wide(box.Path(u"copy.txt")).c_str());
@@ -237,7 +237,7 @@ TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
   EXPECT_EQ(::GetFileAttributesW(source.c_str()) & marked, marked);
   FileInfo identity;
   ASSERT_TRUE(fs.GetIdentity(box.Path(u"copy.txt"), identity).IsOk());
-  EXPECT_EQ(identity.fileId, report.copyId);
+  EXPECT_EQ(identity.FileId, report.CopyId);
   box.SetAttributesAt(u"a.txt", FileAttributes{});
 }
 

@@ -48,8 +48,8 @@ TEST(SplitAtLastSeparator, Table) {
   };
   for (const auto& c : cases) {
     const PathSplit split = SplitAtLastSeparator(c.path);
-    EXPECT_EQ(split.folder, c.folder) << EncodeUtf8(c.path);
-    EXPECT_EQ(split.name, c.name) << EncodeUtf8(c.path);
+    EXPECT_EQ(split.Folder, c.folder) << EncodeUtf8(c.path);
+    EXPECT_EQ(split.Name, c.name) << EncodeUtf8(c.path);
   }
 }
 

@@ -81,7 +81,7 @@ void PowerCutFileSystem::MakeFolders(const std::u16string& path) {
   for (const std::u16string& part : FakePathComponents(path, rootLength)) {
     prefix = JoinPath(prefix, part);
     const Status status = CreateFolder(prefix);
-    if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("model: cannot make folders");
+    if (!status.IsOk() && status.Code != StatusCode::Exists) throw std::runtime_error("model: cannot make folders");
   }
   base_ = live_;
   log_.clear();
@@ -294,14 +294,14 @@ std::vector<DiskImage> PowerCutFileSystem::CrashStates(size_t cut, size_t limit,
 FileInfo PowerCutFileSystem::InfoOf(const Place& place, const std::u16string& name, bool isLink) const {
   const DiskImage::Node& node = live_.nodes.at(place.node);
   FileInfo info;
-  info.name = name;
-  info.isFolder = node.isFolder;
-  info.isLink = isLink;
-  info.attributes = node.attributes;
-  info.size = node.isFolder ? 0 : node.content.size();
-  info.modified = node.modified;
-  info.volumeId = place.volume;
-  info.fileId = place.node;
+  info.Name = name;
+  info.IsFolder = node.isFolder;
+  info.IsLink = isLink;
+  info.Attributes = node.attributes;
+  info.Size = node.isFolder ? 0 : node.content.size();
+  info.Modified = node.modified;
+  info.VolumeId = place.volume;
+  info.FileId = place.node;
   return info;
 }
 
@@ -320,7 +320,7 @@ Status PowerCutFileSystem::ListFolder(const std::u16string& folder, std::vector<
 Status PowerCutFileSystem::GetInfo(const std::u16string& path, FileInfo& info) {
   const Place place = Find(path);
   if (place.node == 0) return Error(StatusCode::NotFound);
-  info = InfoOf(place, SplitAtLastSeparator(TrimTrailingSeparators(path)).name,
+  info = InfoOf(place, SplitAtLastSeparator(TrimTrailingSeparators(path)).Name,
                 place.entry != nullptr && place.entry->isLink);
   return Status::Ok();
 }
@@ -359,7 +359,7 @@ Status PowerCutFileSystem::Rename(const std::u16string& from, const std::u16stri
   if (target.node != 0 && target.node != source.node) {
     if (!replace) return Error(StatusCode::Exists);
     const DiskImage::Node& existing = live_.nodes.at(target.node);
-    if (existing.isFolder || sourceIsFolder || existing.attributes.readOnly) return Error(StatusCode::AccessDenied);
+    if (existing.isFolder || sourceIsFolder || existing.attributes.ReadOnly) return Error(StatusCode::AccessDenied);
   }
   Change change{Change::Rename};
   change.folder = source.parent;
@@ -397,7 +397,7 @@ Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::
   create.made.attributes = createWith;
   create.made.modified = ++live_.clock;
   const uint64_t node = create.node;
-  if (report != nullptr) report->copyId = node;
+  if (report != nullptr) report->CopyId = node;
   Record(std::move(create));
   Change write{Change::WriteContent};
   write.node = node;
@@ -424,7 +424,7 @@ Status PowerCutFileSystem::RemoveFile(const std::u16string& path) {
   const Place place = Find(path);
   if (place.node == 0 || place.parent == 0) return Error(StatusCode::NotFound);
   const DiskImage::Node& node = live_.nodes.at(place.node);
-  if (node.isFolder || node.attributes.readOnly) return Error(StatusCode::AccessDenied);
+  if (node.isFolder || node.attributes.ReadOnly) return Error(StatusCode::AccessDenied);
   Change change{Change::RemoveEntry};
   change.folder = place.parent;
   change.name = place.entry->name;

@@ -38,9 +38,9 @@ void RealSandbox::Clear(const std::u16string& folder) {
   fs_->ListFolder(folder, entries);
   const std::u16string base = fs_->FolderForNames(folder);
   for (const FileInfo& entry : entries) {
-    const std::u16string path = JoinPath(base, entry.name);
+    const std::u16string path = JoinPath(base, entry.Name);
     fs_->SetAttributes(path, FileAttributes{});
-    if (entry.isFolder && !entry.isLink) {
+    if (entry.IsFolder && !entry.IsLink) {
       Clear(path);
       fs_->RemoveEmptyFolder(path);
     } else {
@@ -65,7 +65,7 @@ void RealSandbox::Write(const std::u16string& path, const std::string& content) 
 
 std::optional<std::string> RealSandbox::Read(const std::u16string& path) {
   FileInfo info;
-  if (!fs_->GetInfo(path, info).IsOk() || info.isFolder) return std::nullopt;
+  if (!fs_->GetInfo(path, info).IsOk() || info.IsFolder) return std::nullopt;
   std::ifstream in(Native(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream content;

@@ -15,7 +15,7 @@ std::u16string Sandbox::Path(std::u16string_view relative) const {
 
 void Sandbox::MakeFolder(std::u16string_view relative) {
   const Status status = Fs().CreateFolder(Path(relative));
-  if (!status.IsOk() && status.code != StatusCode::Exists) throw std::runtime_error("cannot make a test folder");
+  if (!status.IsOk() && status.Code != StatusCode::Exists) throw std::runtime_error("cannot make a test folder");
 }
 
 bool Sandbox::ExistsAt(std::u16string_view relative) {
@@ -25,14 +25,14 @@ bool Sandbox::ExistsAt(std::u16string_view relative) {
 
 bool Sandbox::IsFolderAt(std::u16string_view relative) {
   FileInfo info;
-  return Fs().GetInfo(Path(relative), info).IsOk() && info.isFolder;
+  return Fs().GetInfo(Path(relative), info).IsOk() && info.IsFolder;
 }
 
 std::vector<std::u16string> Sandbox::NamesAt(std::u16string_view relative) {
   std::vector<FileInfo> entries;
   Fs().ListFolder(Path(relative), entries);
   std::vector<std::u16string> names;
-  for (const FileInfo& entry : entries) names.push_back(entry.name);
+  for (const FileInfo& entry : entries) names.push_back(entry.Name);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -47,8 +47,8 @@ std::vector<std::pair<std::u16string, std::string>> Sandbox::FilesBelow(std::u16
     std::vector<FileInfo> entries;
     Fs().ListFolder(Path(below(folder)), entries);
     for (const FileInfo& entry : entries) {
-      const std::u16string inside = folder.empty() ? entry.name : folder + u"\\" + entry.name;
-      if (entry.isFolder) {
+      const std::u16string inside = folder.empty() ? entry.Name : folder + u"\\" + entry.Name;
+      if (entry.IsFolder) {
         folders.push_back(inside);
       } else {
         files.emplace_back(inside, ReadAt(below(inside)).value_or("<unreadable>"));
@@ -66,7 +66,7 @@ void Sandbox::SetAttributesAt(std::u16string_view relative, FileAttributes attri
 FileAttributes Sandbox::AttributesAt(std::u16string_view relative) {
   FileInfo info;
   Fs().GetInfo(Path(relative), info);
-  return info.attributes;
+  return info.Attributes;
 }
 
 namespace {

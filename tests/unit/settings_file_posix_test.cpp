@@ -59,7 +59,7 @@ TEST(SettingsFilePosix, AReadOnlyFolderKeepsTheOldFile) {
     if (!user.Active()) GTEST_SKIP() << "running as root and cannot become another user";
     status = ReplaceFileAtomically(path, "new");
   }
-  EXPECT_EQ(status.code, StatusCode::AccessDenied);
+  EXPECT_EQ(status.Code, StatusCode::AccessDenied);
   EXPECT_EQ(ReadWholeFile(path), "old");
   EXPECT_EQ(folder.Names(), std::set<std::u16string>{kName});
 }

@@ -75,15 +75,15 @@ TEST(SettingsFile, AFolderInPlaceOfTheFileStaysAndNoTemporaryFileRemains) {
   fs::create_directory(fs::path(path));
   const Status status = ReplaceFileAtomically(path, "new");
   EXPECT_FALSE(status.IsOk());
-  EXPECT_NE(status.platformError, 0);
+  EXPECT_NE(status.PlatformError, 0);
   EXPECT_TRUE(fs::is_directory(fs::path(path)));
   EXPECT_EQ(folder.Names(), std::set<std::u16string>{kName});
 }
 
 TEST(SettingsFile, AMissingFolderOrPathFailsWithoutCreatingAnything) {
   TempFolder folder;
-  EXPECT_EQ(ReplaceFileAtomically(folder.File(u"gone") + u"/x.ini", "new").code, StatusCode::NotFound);
-  EXPECT_EQ(ReplaceFileAtomically(u"", "new").code, StatusCode::NotFound);
+  EXPECT_EQ(ReplaceFileAtomically(folder.File(u"gone") + u"/x.ini", "new").Code, StatusCode::NotFound);
+  EXPECT_EQ(ReplaceFileAtomically(u"", "new").Code, StatusCode::NotFound);
   EXPECT_TRUE(folder.Names().empty());
 }
 

@@ -27,7 +27,7 @@ TEST(SettingsFileWin32, AReadOnlyFileIsNotReplaced) {
   ASSERT_TRUE(ReplaceFileAtomically(path, "old").IsOk());
   ASSERT_TRUE(SetFileAttributesW(Wide(path), FILE_ATTRIBUTE_READONLY));
   const Status status = ReplaceFileAtomically(path, "new");
-  EXPECT_EQ(status.code, StatusCode::AccessDenied) << status.text << " " << status.platformError;
+  EXPECT_EQ(status.Code, StatusCode::AccessDenied) << status.Text << " " << status.PlatformError;
   EXPECT_EQ(ReadWholeFile(path), "old");
   EXPECT_EQ(folder.Names(), std::set<std::u16string>{kName});
   EXPECT_NE(GetFileAttributesW(Wide(path)) & FILE_ATTRIBUTE_READONLY, 0u);
@@ -60,7 +60,7 @@ TEST(SettingsFileWin32, AFileHeldForAMomentIsReplacedOnceReleased) {
   });
   const Status status = ReplaceFileAtomically(path, "new");
   scanner.join();
-  EXPECT_TRUE(status.IsOk()) << status.text << " " << status.platformError;
+  EXPECT_TRUE(status.IsOk()) << status.Text << " " << status.PlatformError;
   EXPECT_EQ(ReadWholeFile(path), "new");
   EXPECT_EQ(folder.Names(), std::set<std::u16string>{kName});
 }
@@ -130,9 +130,9 @@ TEST(SettingsFileWin32, AFileDeeperThan260CharactersIsWrittenReplacedAndReadBack
   const std::u16string path = deep.File(kName);
   ASSERT_GT(path.size(), size_t{MAX_PATH});
   Status status = ReplaceFileAtomically(path, "old");
-  ASSERT_TRUE(status.IsOk()) << status.text << " " << status.platformError;
+  ASSERT_TRUE(status.IsOk()) << status.Text << " " << status.PlatformError;
   status = ReplaceFileAtomically(path, "new");
-  ASSERT_TRUE(status.IsOk()) << status.text << " " << status.platformError;
+  ASSERT_TRUE(status.IsOk()) << status.Text << " " << status.PlatformError;
   EXPECT_EQ(ReadWholeFile(path), "new");
   EXPECT_EQ(deep.Names(), std::set<std::u16string>{kName});
 }

@@ -46,9 +46,9 @@ TEST(SettingsAtStart, AFileHeldForAMomentIsReadOnceItIsFree) {
   disk.files[kPath] = "[Option]\r\nTime=5\r\n";
   disk.heldReads = 3;
   const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
-  ASSERT_TRUE(read.fileRead);
-  EXPECT_EQ(read.document.Serialize(), u"[Option]\r\nTime=5\r\n");
-  EXPECT_TRUE(read.writable);
+  ASSERT_TRUE(read.FileRead);
+  EXPECT_EQ(read.Document.Serialize(), u"[Option]\r\nTime=5\r\n");
+  EXPECT_TRUE(read.Writable);
   EXPECT_EQ(disk.waited, 600);
   EXPECT_EQ(disk.files.size(), 1u) << "nothing moved";
 }
@@ -56,9 +56,9 @@ TEST(SettingsAtStart, AFileHeldForAMomentIsReadOnceItIsFree) {
 TEST(SettingsAtStart, AMissingFileIsTheDefaultsAtOnce) {
   HeldSettingsFile disk;
   const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
-  EXPECT_FALSE(read.fileRead);
-  EXPECT_EQ(read.document.Serialize(), u"");
-  EXPECT_TRUE(read.writable);
+  EXPECT_FALSE(read.FileRead);
+  EXPECT_EQ(read.Document.Serialize(), u"");
+  EXPECT_TRUE(read.Writable);
   EXPECT_EQ(disk.waited, 0);
 }
 
@@ -70,11 +70,11 @@ TEST(SettingsAtStart, AFileThatStaysUnreadableIsKeptAsideAndAFreshOneWritten) {
   disk.files[u"C:\\Tools\\Savrin.unreadable-20261209-183000.ini"] = "an earlier one";
   disk.heldReads = 1000;
   const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
-  EXPECT_FALSE(read.fileRead);
-  EXPECT_EQ(read.document.Serialize(), u"");
-  EXPECT_TRUE(read.writable);
-  EXPECT_EQ(read.keptAside, u"C:\\Tools\\Savrin.unreadable-20261209-183000-2.ini");
-  EXPECT_EQ(disk.files[read.keptAside], "the stored rules");
+  EXPECT_FALSE(read.FileRead);
+  EXPECT_EQ(read.Document.Serialize(), u"");
+  EXPECT_TRUE(read.Writable);
+  EXPECT_EQ(read.KeptAside, u"C:\\Tools\\Savrin.unreadable-20261209-183000-2.ini");
+  EXPECT_EQ(disk.files[read.KeptAside], "the stored rules");
   EXPECT_EQ(disk.files[u"C:\\Tools\\Savrin.unreadable-20261209-183000.ini"], "an earlier one");
   EXPECT_EQ(disk.files.count(kPath), 0u);
   EXPECT_EQ(disk.waited, (kSettingsReadAttempts - 1) * kSettingsReadRetryMilliseconds);
@@ -89,8 +89,8 @@ TEST(SettingsAtStart, AFileThatCannotBeMovedIsNeverWrittenOverUntilItCan) {
   disk.heldReads = 1000;
   disk.renameRefused = true;
   const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
-  EXPECT_FALSE(read.writable);
-  EXPECT_FALSE(read.fileRead);
+  EXPECT_FALSE(read.Writable);
+  EXPECT_FALSE(read.FileRead);
   EXPECT_EQ(disk.files[kPath], "the stored rules");
 
   std::u16string keptAside;
@@ -113,24 +113,24 @@ TEST(SettingsAtStart, TheFileIsDecodedAndOnlyNonUtf8TextGoesToTheCodePage) {
   };
 
   disk.files[kPath] = std::string("\xFF\xFE[\0A\0]\0", 8);
-  EXPECT_EQ(ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls()).document.Serialize(), u"[A]\r\n");
+  EXPECT_EQ(ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls()).Document.Serialize(), u"[A]\r\n");
   disk.files[kPath] = "[\xE8\xA8\xAD]";
-  EXPECT_EQ(ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls()).document.Serialize(), u"[設]\r\n");
+  EXPECT_EQ(ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls()).Document.Serialize(), u"[設]\r\n");
   EXPECT_EQ(ansiCalls, 0);
 
   disk.files[kPath] = "[Source]\r\n0=C:\\\xE9t\xE9\r\n";
   const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, ansi, disk.Calls());
   EXPECT_EQ(ansiCalls, 1);
-  EXPECT_EQ(read.document.Get(u"Source", u"0"), std::optional<std::u16string>(u"C:\\été"));
+  EXPECT_EQ(read.Document.Get(u"Source", u"0"), std::optional<std::u16string>(u"C:\\été"));
 }
 
 TEST(SettingsAtStart, AnEmptyFileIsReadAndHoldsTheDefaults) {
   HeldSettingsFile disk;
   disk.files[kPath] = "";
   const SettingsAtStart read = ReadSettingsAtStart(kPath, kStamp, invariants::DecodeLatin1, disk.Calls());
-  EXPECT_TRUE(read.fileRead);
-  EXPECT_EQ(read.document.Serialize(), u"");
-  EXPECT_TRUE(read.writable);
+  EXPECT_TRUE(read.FileRead);
+  EXPECT_EQ(read.Document.Serialize(), u"");
+  EXPECT_TRUE(read.Writable);
   EXPECT_EQ(disk.waited, 0);
 }
 

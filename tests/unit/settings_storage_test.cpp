@@ -22,9 +22,9 @@ TEST(SettingsStorage, WritesUtf16AndReadsBackTheSameDocument) {
   ASSERT_TRUE(WriteSettingsDocument(path, doc).IsOk());
   EXPECT_EQ(ReadWholeFile(path).value_or("").substr(0, 4), std::string("\xFF\xFE;\0", 4));
   const SettingsAtStart read = ReadSettingsAtStart(path, u"20261209-183000", invariants::DecodeLatin1);
-  EXPECT_TRUE(read.fileRead);
-  EXPECT_TRUE(read.writable);
-  const IniDocument& back = read.document;
+  EXPECT_TRUE(read.FileRead);
+  EXPECT_TRUE(read.Writable);
+  const IniDocument& back = read.Document;
   EXPECT_EQ(back.Serialize(), doc.Serialize());
   EXPECT_EQ(LoadSettings(back).Rules, snapshot.Rules);
 }
@@ -33,10 +33,10 @@ TEST(SettingsStorage, AMissingFileIsAnEmptyDocument) {
   TempFolder folder;
   for (const std::u16string& path : {folder.File(u"none.ini"), std::u16string()}) {
     const SettingsAtStart read = ReadSettingsAtStart(path, u"20261209-183000", invariants::DecodeLatin1);
-    EXPECT_EQ(read.document.Serialize(), u"");
-    EXPECT_FALSE(read.fileRead);
-    EXPECT_TRUE(read.writable);
-    EXPECT_EQ(read.keptAside, u"");
+    EXPECT_EQ(read.Document.Serialize(), u"");
+    EXPECT_FALSE(read.FileRead);
+    EXPECT_TRUE(read.Writable);
+    EXPECT_EQ(read.KeptAside, u"");
   }
   EXPECT_TRUE(folder.Names().empty()) << "nothing made, nothing moved";
 }
@@ -49,9 +49,9 @@ TEST(SettingsStorage, WhatCannotBeReadIsMovedAsideOnTheDisk) {
   const std::u16string path = folder.File(u"sorter.ini");
   std::filesystem::create_directory(std::filesystem::path(path));
   const SettingsAtStart read = ReadSettingsAtStart(path, u"20261209-183000", invariants::DecodeLatin1);
-  EXPECT_FALSE(read.fileRead);
-  EXPECT_TRUE(read.writable);
-  EXPECT_EQ(read.keptAside, folder.File(u"sorter.unreadable-20261209-183000.ini"));
+  EXPECT_FALSE(read.FileRead);
+  EXPECT_TRUE(read.Writable);
+  EXPECT_EQ(read.KeptAside, folder.File(u"sorter.unreadable-20261209-183000.ini"));
   EXPECT_EQ(folder.Names(), std::set<std::u16string>{u"sorter.unreadable-20261209-183000.ini"});
   EXPECT_TRUE(WriteSettingsDocument(path, IniDocument(u"[Option]\r\n")).IsOk());
 }
