@@ -69,7 +69,9 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   void DispatchOneMessage() override;
   void SetProgressPosition(uint32_t position) override;
   void SignalTrayIcon() override;
-  void SetInterval(uint32_t seconds);
+  // Starts the count afresh on the new range. Start-up passes the stored
+  // value as it stands; the user's edits arrive bounded to 1..999999.
+  void SetInterval(int32_t seconds);
   void OnIntervalChange();
   void OnIntervalKillFocus();
   void OnIntervalSpin(int delta);

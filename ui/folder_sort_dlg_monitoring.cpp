@@ -54,11 +54,11 @@ void CFolderSortDlg::SetProgressPosition(uint32_t position) {
 
 void CFolderSortDlg::SignalTrayIcon() { tray_.TrayIconEvent.Set(); }
 
-void CFolderSortDlg::SetInterval(uint32_t seconds) {
+void CFolderSortDlg::SetInterval(int32_t seconds) {
   form_.IntervalText = NumberText(seconds);
   sort_.ElapsedSeconds = 0;
-  sort_.IntervalSeconds = static_cast<int32_t>(seconds);
-  SetItemProgressRange(IDC_ELAPSED_PROGRESS, static_cast<int>(seconds));
+  sort_.IntervalSeconds = seconds;
+  SetItemProgressRange(IDC_ELAPSED_PROGRESS, seconds);
   SetItemProgressPosition(IDC_ELAPSED_PROGRESS, 0);
 }
 
@@ -67,7 +67,7 @@ void CFolderSortDlg::OnIntervalChange() {
   ReadForm();
   const IntervalEdit edit = ApplyIntervalText(previous, form_.IntervalText);
   if (edit.NewInterval) {
-    SetInterval(*edit.NewInterval);
+    SetInterval(static_cast<int32_t>(*edit.NewInterval));
   } else {
     form_.IntervalText = edit.Text;
   }
@@ -83,7 +83,7 @@ void CFolderSortDlg::OnIntervalKillFocus() {
 
 void CFolderSortDlg::OnIntervalSpin(int delta) {
   ReadForm();
-  SetInterval(ApplyIntervalSpin(form_.IntervalText, delta, static_cast<uint32_t>(sort_.IntervalSeconds)));
+  SetInterval(static_cast<int32_t>(ApplyIntervalSpin(form_.IntervalText, delta, static_cast<uint32_t>(sort_.IntervalSeconds))));
   WriteForm();
   FocusItemSelectingAll(IDC_INTERVAL_EDIT);
   ReadForm();

@@ -14,7 +14,6 @@
 #include "settings/settings_start.h"
 #include "settings/settings_storage.h"
 #include "settings/window_rect.h"
-#include "sorting/interval_text.h"
 #include "ui/folder_sort_dlg.h"
 #include "ui/win_text.h"
 
@@ -51,12 +50,8 @@ void CFolderSortDlg::LoadSettingsAtStart() {
   }
   for (const std::u16string& entry : loaded.History) history_.Append(entry);
 
-  sort_.IntervalSeconds = loaded.IntervalSeconds;
-  form_.IntervalText = NumberText(sort_.IntervalSeconds);
-  SetItemProgressRange(IDC_ELAPSED_PROGRESS, sort_.IntervalSeconds);
-  SetItemProgressPosition(IDC_ELAPSED_PROGRESS, 0);
+  SetInterval(loaded.IntervalSeconds);
   SendMessageW(Control(IDC_ELAPSED_PROGRESS), PBM_SETSTEP, 1, 0);
-  sort_.ElapsedSeconds = 0;
 
   sort_.MonitoringStopped = loaded.MonitoringStopped;
   tray_.TrayStatusCopy = loaded.MonitoringStopped;

@@ -8,6 +8,11 @@
 namespace savrin::e2e {
 namespace {
 
+// Rules a, b and c, each from C:\x to D:\x for the file x.
+const wchar_t kThreeRules[] =
+    L"[Source]\r\n0=C:\\a\r\n1=C:\\b\r\n2=C:\\c\r\n[Destination]\r\n0=D:\\a\r\n1=D:\\b\r\n2=D:\\c\r\n"
+    L"[Pattern]\r\n0=a\r\n1=b\r\n2=c\r\n[Condition]\r\n0=0\r\n1=0\r\n2=0\r\n";
+
 class EditingTest : public SavrinTest {
  protected:
   void SetUp() override {
@@ -122,8 +127,7 @@ TEST_F(EditingTest, DeleteAsksAndNoKeepsEverything) {
 }
 
 TEST_F(EditingTest, AltArrowsAndDeleteInTheListActLikeTheButtons) {
-  HWND main = Start(L"[Source]\r\n0=C:\\a\r\n1=C:\\b\r\n2=C:\\c\r\n[Destination]\r\n0=D:\\a\r\n1=D:\\b\r\n2=D:\\c\r\n"
-                    L"[Pattern]\r\n0=a\r\n1=b\r\n2=c\r\n[Condition]\r\n0=0\r\n1=0\r\n2=0\r\n");
+  HWND main = Start(kThreeRules);
   ASSERT_NE(main, nullptr);
   HWND list = Item(main, 1000);
   // A key without Alt first loads the selected rule into the form and saves,
@@ -180,8 +184,7 @@ TEST_F(EditingTest, EnterInTheFormAddsTheRule) {
 // Fewer rules leave no stale ones behind: the next start loads exactly
 // what was saved.
 TEST_F(EditingTest, DeletingTheLastRuleAndThenAllHoldsAcrossRestarts) {
-  HWND main = Start(L"[Source]\r\n0=C:\\a\r\n1=C:\\b\r\n2=C:\\c\r\n[Destination]\r\n0=D:\\a\r\n1=D:\\b\r\n2=D:\\c\r\n"
-                    L"[Pattern]\r\n0=a\r\n1=b\r\n2=c\r\n[Condition]\r\n0=0\r\n1=0\r\n2=0\r\n");
+  HWND main = Start(kThreeRules);
   ASSERT_NE(main, nullptr);
   HWND list = Item(main, 1000);
   ClickScreenPoint(ListRowCentre(list, 2));
