@@ -101,6 +101,7 @@ class RealPassHost : public SortingPassHost {
   void WaitForActivity(uint32_t milliseconds) override;
   void MakeFolderPathExist(const std::u16string& folderPath) override;
   bool AnyEntryMatches(const std::u16string& sourcePattern) override;
+  std::u16string LoadText(TextId) override { return {}; }
 
  private:
   SortState state_;

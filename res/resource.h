@@ -14,6 +14,30 @@
 #define IDS_PICK_SOURCE         203
 #define IDS_PICK_DESTINATION    204
 
+// The messages of the rule checks and of the editing commands, and what the
+// title shows while a pass runs. The core names them by these numbers; the
+// window loads the words.
+#define IDS_SOURCE_TOO_LONG                 300
+#define IDS_DESTINATION_TOO_LONG            301
+#define IDS_CONDITION_TOO_LONG              302
+#define IDS_SOURCE_BAD_CHARACTER            303
+#define IDS_DESTINATION_BAD_CHARACTER       304
+#define IDS_CONDITION_EMPTY                 305
+#define IDS_SOURCE_BAD_DRIVE                306
+#define IDS_SOURCE_DOUBLED_BACKSLASH        307
+#define IDS_DESTINATION_BAD_DRIVE           308
+#define IDS_DESTINATION_DOUBLED_BACKSLASH   309
+#define IDS_CONDITION_BAD_CHARACTER         310
+#define IDS_CONFIRM_ALL_FILES               311
+#define IDS_CONFIRM_WILDCARD                312
+#define IDS_SOURCE_MISSING                  313
+#define IDS_DUPLICATE_RULE                  320
+#define IDS_SELECT_RULE_TO_MODIFY           321
+#define IDS_SELECT_RULES_TO_DELETE          322
+#define IDS_CONFIRM_DELETE                  323
+#define IDS_PROCESSING_TITLE_SUFFIX         330
+#define IDS_EXIT_PENDING_TITLE              331
+
 // Application icon, and the program name in the string table.
 #define IDR_MAINFRAME           128
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "res/resource.h"
 #include "rules/text_compare.h"
 
 namespace savrin {
@@ -12,7 +13,7 @@ RuleCommands::RuleCommands(RuleList& rules, PatternHistory& history, MainForm& f
 void RuleCommands::OnAddRule() {
   host_.ReadForm();
   if (IsDuplicateOfExistingRule()) {
-    Tell(messages::kDuplicateRule);
+    Tell(IDS_DUPLICATE_RULE);
     return;
   }
   uint32_t wildcardFlag = 0;
@@ -36,7 +37,7 @@ void RuleCommands::OnModifyRule() {
   host_.ReadForm();
   const int selected = rules_.GetNextSelected(-1);
   if (selected == -1) {
-    Tell(messages::kSelectRuleToModify);
+    Tell(IDS_SELECT_RULE_TO_MODIFY);
     return;
   }
   uint32_t wildcardFlag = 0;
@@ -53,10 +54,10 @@ void RuleCommands::OnModifyRule() {
 void RuleCommands::OnDeleteRule() {
   const int first = rules_.GetNextSelected(-1);
   if (first == -1) {
-    Tell(messages::kSelectRulesToDelete);
+    Tell(IDS_SELECT_RULES_TO_DELETE);
     return;
   }
-  if (host_.Prompt(messages::kConfirmDelete, PromptButtons::YesNo) == PromptAnswer::No) return;
+  if (host_.Prompt(IDS_CONFIRM_DELETE, PromptButtons::YesNo) == PromptAnswer::No) return;
   for (int row = rules_.GetCount() - 1; row >= 0; --row) {
     if (rules_.IsSelected(row)) rules_.DeleteRule(row);
   }

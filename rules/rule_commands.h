@@ -48,19 +48,12 @@ class RuleCommands : public RuleListObserver {
   ConditionWord NewWord(uint32_t wildcardFlag) const;
   void RememberCondition();
   void SwapRules(int a, int b);
-  void Tell(const char16_t* message) { host_.Prompt(message, PromptButtons::Ok); }
+  void Tell(TextId message) { host_.Prompt(message, PromptButtons::Ok); }
 
   RuleList& rules_;
   PatternHistory& history_;
   MainForm& form_;
   RuleCommandHost& host_;
 };
-
-namespace messages {
-inline constexpr char16_t kDuplicateRule[] = u"同じ条件のアイテムが存在します";
-inline constexpr char16_t kSelectRuleToModify[] = u"変更するアイテムを選択してください";
-inline constexpr char16_t kSelectRulesToDelete[] = u"削除するアイテムを選択してください";
-inline constexpr char16_t kConfirmDelete[] = u"アイテムを削除してよろしいですか？";
-}  // namespace messages
 
 }  // namespace savrin

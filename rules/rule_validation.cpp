@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "res/resource.h"
 #include "rules/sort_rule.h"
 
 namespace savrin {
@@ -30,7 +31,7 @@ bool HasDoubledBackslash(std::u16string_view folder) {
   return Tail(folder).find(u"\\\\") != std::u16string_view::npos;
 }
 
-bool Refuse(Prompter& prompter, const char16_t* message) {
+bool Refuse(Prompter& prompter, TextId message) {
   prompter.Prompt(message, PromptButtons::Ok);
   return false;
 }
@@ -40,28 +41,28 @@ bool Refuse(Prompter& prompter, const char16_t* message) {
 bool ValidateRule(const RuleTexts& rule, Prompter& prompter, const PathExists& exists, uint32_t& wildcardFlag) {
   // Longer texts would reach the list cut into a different folder or
   // condition; they are refused before anything else is looked at.
-  if (rule.Source.size() > kMaxTextLength) return Refuse(prompter, messages::kSourceTooLong);
-  if (rule.Destination.size() > kMaxTextLength) return Refuse(prompter, messages::kDestinationTooLong);
-  if (rule.Condition.size() > kMaxTextLength) return Refuse(prompter, messages::kConditionTooLong);
+  if (rule.Source.size() > kMaxTextLength) return Refuse(prompter, IDS_SOURCE_TOO_LONG);
+  if (rule.Destination.size() > kMaxTextLength) return Refuse(prompter, IDS_DESTINATION_TOO_LONG);
+  if (rule.Condition.size() > kMaxTextLength) return Refuse(prompter, IDS_CONDITION_TOO_LONG);
 
-  if (HasAnyOf(Tail(rule.Source), kFolderForbidden)) return Refuse(prompter, messages::kSourceBadCharacter);
-  if (HasAnyOf(Tail(rule.Destination), kFolderForbidden)) return Refuse(prompter, messages::kDestinationBadCharacter);
-  if (rule.Condition.empty()) return Refuse(prompter, messages::kConditionEmpty);
-  if (!HasValidDrive(rule.Source)) return Refuse(prompter, messages::kSourceBadDrive);
-  if (HasDoubledBackslash(rule.Source)) return Refuse(prompter, messages::kSourceDoubledBackslash);
-  if (!HasValidDrive(rule.Destination)) return Refuse(prompter, messages::kDestinationBadDrive);
-  if (HasDoubledBackslash(rule.Destination)) return Refuse(prompter, messages::kDestinationDoubledBackslash);
-  if (HasAnyOf(rule.Condition, kConditionForbidden)) return Refuse(prompter, messages::kConditionBadCharacter);
+  if (HasAnyOf(Tail(rule.Source), kFolderForbidden)) return Refuse(prompter, IDS_SOURCE_BAD_CHARACTER);
+  if (HasAnyOf(Tail(rule.Destination), kFolderForbidden)) return Refuse(prompter, IDS_DESTINATION_BAD_CHARACTER);
+  if (rule.Condition.empty()) return Refuse(prompter, IDS_CONDITION_EMPTY);
+  if (!HasValidDrive(rule.Source)) return Refuse(prompter, IDS_SOURCE_BAD_DRIVE);
+  if (HasDoubledBackslash(rule.Source)) return Refuse(prompter, IDS_SOURCE_DOUBLED_BACKSLASH);
+  if (!HasValidDrive(rule.Destination)) return Refuse(prompter, IDS_DESTINATION_BAD_DRIVE);
+  if (HasDoubledBackslash(rule.Destination)) return Refuse(prompter, IDS_DESTINATION_DOUBLED_BACKSLASH);
+  if (HasAnyOf(rule.Condition, kConditionForbidden)) return Refuse(prompter, IDS_CONDITION_BAD_CHARACTER);
 
   if (rule.Condition == u"*.*" &&
-      prompter.Prompt(messages::kConfirmAllFiles, PromptButtons::OkCancel) == PromptAnswer::Cancel) {
+      prompter.Prompt(IDS_CONFIRM_ALL_FILES, PromptButtons::OkCancel) == PromptAnswer::Cancel) {
     return false;
   }
   if (HasAnyOf(rule.Condition, u"*?")) {
     wildcardFlag = 1;
-    if (prompter.Prompt(messages::kConfirmWildcard, PromptButtons::OkCancel) == PromptAnswer::Cancel) return false;
+    if (prompter.Prompt(IDS_CONFIRM_WILDCARD, PromptButtons::OkCancel) == PromptAnswer::Cancel) return false;
   }
-  if (!exists(rule.Source)) return Refuse(prompter, messages::kSourceMissing);
+  if (!exists(rule.Source)) return Refuse(prompter, IDS_SOURCE_MISSING);
   return true;
 }
 

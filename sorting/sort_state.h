@@ -32,6 +32,4 @@ struct SortState {
   bool Busy() const { return PassActive.load() != 0 || HandOver.Busy(); }
 };
 
-inline constexpr char16_t kExitPendingTitle[] = u"Savrin - 処理中 - (プログラム終了保留中)";
-
 }  // namespace savrin

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "res/resource.h"
+
 namespace savrin {
 namespace {
 
@@ -24,7 +26,7 @@ class PassRun {
     state_.Request.Flags = kBaseFileOpFlags;
     state_.Request.AnyOperationsAborted = 0;
     const int count = host_.RuleCount();
-    state_.ProcessingTitle = savedTitle_ + u" - 処理中 -";
+    state_.ProcessingTitle = savedTitle_ + host_.LoadText(IDS_PROCESSING_TITLE_SUFFIX);
 
     for (int index = 0; index < count; ++index) {
       state_.PassActive.store(1);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/text_id.h"
 #include "rules/sort_rule.h"
 #include "sorting/sort_state.h"
 
@@ -29,6 +30,8 @@ class SortingPassHost {
   virtual void WaitForActivity(uint32_t milliseconds) = 0;
   virtual void MakeFolderPathExist(const std::u16string& folderPath) = 0;
   virtual bool AnyEntryMatches(const std::u16string& sourcePattern) = 0;
+  // The words of one of the program's texts.
+  virtual std::u16string LoadText(TextId text) = 0;
 };
 
 // One pass over every rule, in list order, handing at most one file

@@ -217,7 +217,7 @@ bool CFolderSortDlg::OnPaint() {
 bool CFolderSortDlg::OnClose() {
   if (sort_.Busy()) {
     // Never interrupt a file operation: the first idle tick ends the program.
-    sort_.ProcessingTitle = kExitPendingTitle;
+    sort_.ProcessingTitle = FromWide(LoadResourceString(IDS_EXIT_PENDING_TITLE));
     sort_.ExitPending = 1;
     EnableEditButtons(*this, false);
     return true;
@@ -238,9 +238,9 @@ void CFolderSortDlg::OnDestroy() {
 
 // --- what the editing commands need -----------------------------------------
 
-PromptAnswer CFolderSortDlg::Prompt(const std::u16string& text, PromptButtons buttons) {
+PromptAnswer CFolderSortDlg::Prompt(TextId text, PromptButtons buttons) {
   const UINT kind = buttons == PromptButtons::OkCancel ? MB_OKCANCEL : buttons == PromptButtons::YesNo ? MB_YESNO : MB_OK;
-  switch (ShowMessage(Handle(), ToWide(text), kind)) {
+  switch (ShowMessage(Handle(), LoadResourceString(text), kind)) {
     case IDCANCEL: return PromptAnswer::Cancel;
     case IDYES: return PromptAnswer::Yes;
     case IDNO: return PromptAnswer::No;

@@ -48,7 +48,7 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   bool OnPaint();
   bool OnClose();
   void OnDestroy();
-  PromptAnswer Prompt(const std::u16string& text, PromptButtons buttons) override;
+  PromptAnswer Prompt(TextId text, PromptButtons buttons) override;
   bool PathExists(const std::u16string& path) override;
   bool IsAltDown() override;
 

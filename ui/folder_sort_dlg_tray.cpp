@@ -120,7 +120,7 @@ void CFolderSortDlg::OnToggleMonitoring() {
 
 void CFolderSortDlg::OnTrayExit() {
   if (sort_.Busy()) {
-    sort_.ProcessingTitle = kExitPendingTitle;
+    sort_.ProcessingTitle = FromWide(LoadResourceString(IDS_EXIT_PENDING_TITLE));
     sort_.ExitPending = 1;
     return;
   }

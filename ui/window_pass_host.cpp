@@ -75,4 +75,6 @@ bool WindowPassHost::AnyEntryMatches(const std::u16string& sourcePattern) {
   return savrin::AnyEntryMatches(files_, sourcePattern);
 }
 
+std::u16string WindowPassHost::LoadText(TextId text) { return FromWide(LoadResourceString(text)); }
+
 }  // namespace savrin

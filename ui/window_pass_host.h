@@ -43,6 +43,7 @@ class WindowPassHost : public SortingPassHost {
   void WaitForActivity(uint32_t milliseconds) override;
   void MakeFolderPathExist(const std::u16string& folderPath) override;
   bool AnyEntryMatches(const std::u16string& sourcePattern) override;
+  std::u16string LoadText(TextId text) override;
 
  private:
   DialogBase& window_;

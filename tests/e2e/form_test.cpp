@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "res/resource.h"
 #include "tests/e2e/settings_text.h"
 
 namespace savrin::e2e {
@@ -208,14 +209,50 @@ TEST_F(FormTest, AboutBoxOpensOnceAtATime) {
   AnswerMessageBox(third, IDOK);
 }
 
-TEST(SystemMenuResource, HoldsTheAboutItemsText) {
-  // The open system menu's items stay in the program's process under Wine;
-  // the text it appends comes from this string.
+TEST(StringTable, HoldsEveryTextTheProgramLoadsByNumber) {
+  // The program names these texts by number and shows what its string
+  // table holds; here the words are pinned as the user reads them. The open
+  // system menu's items stay in the program's process under Wine, and most
+  // messages are only met on paths no other test walks.
   HMODULE exe = LoadLibraryExW((DriverFolder() + L"\\Savrin.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
-  wchar_t text[64] = {};
-  LoadStringW(exe, 101, text, 64);
-  EXPECT_STREQ(text, L"Savrin のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+  const std::vector<std::pair<UINT, std::wstring>> expected = {
+      {101, L"Savrin のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+      {IDS_COLUMN_SOURCE, L"ファイル監視フォルダ"},
+      {IDS_COLUMN_DESTINATION, L"振り分け先フォルダ"},
+      {IDS_COLUMN_CONDITION, L"ファイル条件"},
+      {IDS_PICK_SOURCE, L"ファイルを監視するフォルダを選択してください"},
+      {IDS_PICK_DESTINATION, L"振り分け先フォルダを選択してください"},
+      {IDS_SOURCE_TOO_LONG, L"ファイル監視フォルダ名が長すぎます\r\n260文字以内で指定してください"},
+      {IDS_DESTINATION_TOO_LONG, L"振り分け先フォルダ名が長すぎます\r\n260文字以内で指定してください"},
+      {IDS_CONDITION_TOO_LONG, L"ファイル条件が長すぎます\r\n260文字以内で指定してください"},
+      {IDS_SOURCE_BAD_CHARACTER,
+       L"ファイル監視フォルダ名に使用できない文字があります\r\n/ : , ; * ? \" < > |  これらの文字はファイル名として使用できません"},
+      {IDS_DESTINATION_BAD_CHARACTER,
+       L"振り分け先フォルダ名にファイル名として使用できない文字があります\r\n/ : , ; * ? \" < > |  これらの文字はファイル名として使用できません"},
+      {IDS_CONDITION_EMPTY, L"ファイル条件を指定してください"},
+      {IDS_SOURCE_BAD_DRIVE, L"ファイル監視フォルダのドライブ名が無効です"},
+      {IDS_SOURCE_DOUBLED_BACKSLASH, L"ファイル監視フォルダ名に連続した\\記号があります"},
+      {IDS_DESTINATION_BAD_DRIVE, L"振り分け先フォルダのドライブ名が無効です"},
+      {IDS_DESTINATION_DOUBLED_BACKSLASH, L"振り分け先フォルダ名に連続した\\記号があります"},
+      {IDS_CONDITION_BAD_CHARACTER,
+       L"ファイル条件にファイル名として使用できない文字があります\r\n\\ / : , ; \" < > |  これらの文字はファイル名として使用できません"},
+      {IDS_CONFIRM_ALL_FILES,
+       L"指定したフォルダのすべてのファイルが適用されようとしています。\r\nアイテムに追加してよろしいですか？"},
+      {IDS_CONFIRM_WILDCARD, L"ワイルドカードによって大量のファイルが適用されようとしています。\r\nアイテムに追加してよろしいですか？"},
+      {IDS_SOURCE_MISSING, L"ファイル監視フォルダは存在しません"},
+      {IDS_DUPLICATE_RULE, L"同じ条件のアイテムが存在します"},
+      {IDS_SELECT_RULE_TO_MODIFY, L"変更するアイテムを選択してください"},
+      {IDS_SELECT_RULES_TO_DELETE, L"削除するアイテムを選択してください"},
+      {IDS_CONFIRM_DELETE, L"アイテムを削除してよろしいですか？"},
+      {IDS_PROCESSING_TITLE_SUFFIX, L" - 処理中 -"},
+      {IDS_EXIT_PENDING_TITLE, L"Savrin - 処理中 - (プログラム終了保留中)"},
+  };
+  for (const auto& [id, text] : expected) {
+    const wchar_t* stored = nullptr;
+    const int length = LoadStringW(exe, id, reinterpret_cast<LPWSTR>(&stored), 0);
+    EXPECT_EQ(length > 0 ? std::wstring(stored, static_cast<size_t>(length)) : std::wstring(), text) << id;
+  }
   FreeLibrary(exe);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "rules/rule_list.h"
 #include "sorting/sorting_pass.h"
 #include "tests/unit/fake_clock.h"
@@ -82,6 +83,13 @@ class FakePassHost : public SortingPassHost {
     log.push_back("match " + Narrow(pattern) + (match ? " yes" : " no"));
     if (match) operationEnd_ = clock.now + operationMilliseconds;  // published right after this
     return match;
+  }
+  // The title's addition as the string table has it; any other text the
+  // pass asked for would show in a title as its number.
+  std::u16string LoadText(TextId text) override {
+    if (text == IDS_PROCESSING_TITLE_SUFFIX) return u" - 処理中 -";
+    const std::string number = "<text " + std::to_string(text) + ">";
+    return std::u16string(number.begin(), number.end());
   }
 
  private:

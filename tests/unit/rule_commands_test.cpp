@@ -4,26 +4,20 @@
 
 #include <deque>
 
+#include "res/resource.h"
+
 namespace savrin {
 namespace {
-
-// The texts the user reads, as they stand.
-const char16_t kConfirmWildcard[] =
-    u"ワイルドカードによって大量のファイルが適用されようとしています。\r\nアイテムに追加してよろしいですか？";
-const char16_t kDuplicateRule[] = u"同じ条件のアイテムが存在します";
-const char16_t kSelectRuleToModify[] = u"変更するアイテムを選択してください";
-const char16_t kSelectRulesToDelete[] = u"削除するアイテムを選択してください";
-const char16_t kConfirmDelete[] = u"アイテムを削除してよろしいですか？";
 
 class FakeWindow : public RuleCommandHost {
  public:
   std::vector<std::string> log;  // "read", "write", "save", "box"
-  std::vector<std::u16string> boxes;
+  std::vector<TextId> boxes;  // by string-table number; the words are pinned end to end
   std::vector<PromptButtons> boxButtons;
   std::deque<PromptAnswer> answers;
   bool altDown = false;
 
-  PromptAnswer Prompt(const std::u16string& text, PromptButtons buttons) override {
+  PromptAnswer Prompt(TextId text, PromptButtons buttons) override {
     log.push_back("box");
     boxes.push_back(text);
     boxButtons.push_back(buttons);
@@ -119,7 +113,7 @@ TEST_F(RuleCommandsTest, AddBuildsTheWordAndRemembersTheConditionByPrefix) {
   ASSERT_EQ(rules.GetCount(), 1);
   EXPECT_EQ(rules.GetWord(0), 65793u);
   EXPECT_EQ(rules.GetText(0, kPatternColumn), u"*.pdf");
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kConfirmWildcard});
+  EXPECT_EQ(window.boxes, std::vector<TextId>{IDS_CONFIRM_WILDCARD});
   EXPECT_EQ(window.boxButtons.back(), PromptButtons::OkCancel);
 
   FillForm(u"C:\\in", u"D:\\out", u"report.txt");
@@ -150,7 +144,7 @@ TEST_F(RuleCommandsTest, DuplicateTestFoldsOnlyAsciiLettersAndIgnoresTheWord) {
 
   FillForm(u"C:\\In", u"D:\\Out", u"A.TXT");
   commands.OnAddRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kDuplicateRule});
+  EXPECT_EQ(window.boxes, std::vector<TextId>{IDS_DUPLICATE_RULE});
   EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   EXPECT_EQ(rules.GetCount(), 1);
   EXPECT_EQ(window.Saves(), 0);
@@ -175,7 +169,7 @@ TEST_F(RuleCommandsTest, RefusedValidationChangesNothingAndSavesNothing) {
 TEST_F(RuleCommandsTest, ModifyChangesOnlyTheFirstSelectedRule) {
   AddRules({u"A", u"B", u"C", u"D", u"E"});
   commands.OnModifyRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kSelectRuleToModify});
+  EXPECT_EQ(window.boxes, std::vector<TextId>{IDS_SELECT_RULE_TO_MODIFY});
   EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   EXPECT_EQ(window.Saves(), 0);
 
@@ -191,7 +185,7 @@ TEST_F(RuleCommandsTest, DeleteRemovesEverySelectedRuleAndSelectsTheFollower) {
   AddRules({u"A", u"B", u"C", u"D", u"E"});
   Select({1, 3});
   commands.OnDeleteRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kConfirmDelete});
+  EXPECT_EQ(window.boxes, std::vector<TextId>{IDS_CONFIRM_DELETE});
   EXPECT_EQ(window.boxButtons.back(), PromptButtons::YesNo);
   EXPECT_EQ(Order(), u"ACE");
   EXPECT_EQ(SelectedRows(), std::vector<int>{1});
@@ -212,7 +206,7 @@ TEST_F(RuleCommandsTest, DeleteOfTheLastTwoSelectsTheNewLastRow) {
 TEST_F(RuleCommandsTest, DeleteAnsweredNoOrWithNothingSelectedChangesNothing) {
   AddRules({u"A", u"B"});
   commands.OnDeleteRule();
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kSelectRulesToDelete});
+  EXPECT_EQ(window.boxes, std::vector<TextId>{IDS_SELECT_RULES_TO_DELETE});
   EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   Select({0});
   window.answers = {PromptAnswer::No};
@@ -321,7 +315,7 @@ TEST_F(RuleCommandsTest, ListKeysActLikeTheButtons) {
 TEST_F(RuleCommandsTest, DeleteKeyWithNothingSelectedAsksForASelection) {
   AddRules({u"A"});
   commands.RuleListKeyDown(kKeyDelete);
-  EXPECT_EQ(window.boxes, std::vector<std::u16string>{kSelectRulesToDelete});
+  EXPECT_EQ(window.boxes, std::vector<TextId>{IDS_SELECT_RULES_TO_DELETE});
   EXPECT_EQ(window.boxButtons.back(), PromptButtons::Ok);
   window.log.clear();
   commands.RuleListKeyDown('A');

@@ -5,38 +5,21 @@
 #include <deque>
 #include <set>
 
+#include "res/resource.h"
+
 namespace savrin {
 namespace {
 
-// The texts the user reads, as they stand (not through the constants the
-// code shows them from, so that a typo there shows here).
-const char16_t kSourceTooLong[] = u"ファイル監視フォルダ名が長すぎます\r\n260文字以内で指定してください";
-const char16_t kDestinationTooLong[] = u"振り分け先フォルダ名が長すぎます\r\n260文字以内で指定してください";
-const char16_t kConditionTooLong[] = u"ファイル条件が長すぎます\r\n260文字以内で指定してください";
-const char16_t kSourceBadCharacter[] =
-    u"ファイル監視フォルダ名に使用できない文字があります\r\n/ : , ; * ? \" < > |  これらの文字はファイル名として使用できません";
-const char16_t kDestinationBadCharacter[] =
-    u"振り分け先フォルダ名にファイル名として使用できない文字があります\r\n/ : , ; * ? \" < > |  これらの文字はファイル名として使用できません";
-const char16_t kConditionEmpty[] = u"ファイル条件を指定してください";
-const char16_t kSourceBadDrive[] = u"ファイル監視フォルダのドライブ名が無効です";
-const char16_t kSourceDoubledBackslash[] = u"ファイル監視フォルダ名に連続した\\記号があります";
-const char16_t kDestinationBadDrive[] = u"振り分け先フォルダのドライブ名が無効です";
-const char16_t kDestinationDoubledBackslash[] = u"振り分け先フォルダ名に連続した\\記号があります";
-const char16_t kConditionBadCharacter[] =
-    u"ファイル条件にファイル名として使用できない文字があります\r\n\\ / : , ; \" < > |  これらの文字はファイル名として使用できません";
-const char16_t kConfirmAllFiles[] =
-    u"指定したフォルダのすべてのファイルが適用されようとしています。\r\nアイテムに追加してよろしいですか？";
-const char16_t kConfirmWildcard[] =
-    u"ワイルドカードによって大量のファイルが適用されようとしています。\r\nアイテムに追加してよろしいですか？";
-const char16_t kSourceMissing[] = u"ファイル監視フォルダは存在しません";
-
+// Which message each refusal and question shows, by its string-table number;
+// the words themselves are pinned against the program's string table in the
+// end-to-end tests.
 // Answers questions from a script and records every box shown.
 class ScriptedPrompter : public Prompter {
  public:
   std::deque<PromptAnswer> answers;
-  std::vector<std::u16string> shown;
+  std::vector<TextId> shown;
   std::vector<PromptButtons> buttons;
-  PromptAnswer Prompt(const std::u16string& text, PromptButtons kind) override {
+  PromptAnswer Prompt(TextId text, PromptButtons kind) override {
     shown.push_back(text);
     buttons.push_back(kind);
     if (answers.empty()) return kind == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
@@ -49,7 +32,7 @@ class ScriptedPrompter : public Prompter {
 struct Outcome {
   bool accepted;
   uint32_t flag;
-  std::vector<std::u16string> shown;
+  std::vector<TextId> shown;
   std::vector<PromptButtons> buttons;
 };
 
@@ -63,7 +46,7 @@ Outcome Validate(const std::u16string& source, const std::u16string& destination
   return {accepted, flag, prompter.shown, prompter.buttons};
 }
 
-using Shown = std::vector<std::u16string>;
+using Shown = std::vector<TextId>;
 using Buttons = std::vector<PromptButtons>;
 
 TEST(ValidateRule, RefusesWithTheFirstFailingStepsMessage) {
@@ -71,23 +54,23 @@ TEST(ValidateRule, RefusesWithTheFirstFailingStepsMessage) {
     const char16_t* source;
     const char16_t* destination;
     const char16_t* condition;
-    const char16_t* message;
+    TextId message;
   } const cases[] = {
-      {u"C:/data", u"D:\\out", u"a.txt", kSourceBadCharacter},
-      {u"C:\\data:old", u"D:\\out", u"a.txt", kSourceBadCharacter},
-      {u"C:\\data", u"D:\\out?", u"a.txt", kDestinationBadCharacter},
-      {u"", u"D:\\out", u"", kConditionEmpty},  // both empty: the condition's message
-      {u"C:\\da|ta", u"D:\\o<ut", u"", kSourceBadCharacter},
-      {u"data\\in", u"D:\\out", u"a.txt", kSourceBadDrive},
-      {u"1:\\in", u"D:\\out", u"a.txt", kSourceBadDrive},
-      {u"C:\\\\data", u"D:\\out", u"a.txt", kSourceDoubledBackslash},
-      {u"C:\\data", u"out", u"a.txt", kDestinationBadDrive},
-      {u"C:\\da\\\\ta", u"out", u"a.txt", kSourceDoubledBackslash},  // source tests come first
-      {u"C:\\data", u"D:\\o\\\\ut", u"a.txt", kDestinationDoubledBackslash},
-      {u"C:\\data", u"D:\\out", u"sub\\report.txt", kConditionBadCharacter},
-      {u"C:\\data", u"D:\\out", u"a:b", kConditionBadCharacter},
-      {u"C:\\missing", u"D:\\out", u"report.txt", kSourceMissing},
-      {u"C:\\data ", u"D:\\out", u"a.txt", kSourceMissing},  // nothing is trimmed
+      {u"C:/data", u"D:\\out", u"a.txt", IDS_SOURCE_BAD_CHARACTER},
+      {u"C:\\data:old", u"D:\\out", u"a.txt", IDS_SOURCE_BAD_CHARACTER},
+      {u"C:\\data", u"D:\\out?", u"a.txt", IDS_DESTINATION_BAD_CHARACTER},
+      {u"", u"D:\\out", u"", IDS_CONDITION_EMPTY},  // both empty: the condition's message
+      {u"C:\\da|ta", u"D:\\o<ut", u"", IDS_SOURCE_BAD_CHARACTER},
+      {u"data\\in", u"D:\\out", u"a.txt", IDS_SOURCE_BAD_DRIVE},
+      {u"1:\\in", u"D:\\out", u"a.txt", IDS_SOURCE_BAD_DRIVE},
+      {u"C:\\\\data", u"D:\\out", u"a.txt", IDS_SOURCE_DOUBLED_BACKSLASH},
+      {u"C:\\data", u"out", u"a.txt", IDS_DESTINATION_BAD_DRIVE},
+      {u"C:\\da\\\\ta", u"out", u"a.txt", IDS_SOURCE_DOUBLED_BACKSLASH},  // source tests come first
+      {u"C:\\data", u"D:\\o\\\\ut", u"a.txt", IDS_DESTINATION_DOUBLED_BACKSLASH},
+      {u"C:\\data", u"D:\\out", u"sub\\report.txt", IDS_CONDITION_BAD_CHARACTER},
+      {u"C:\\data", u"D:\\out", u"a:b", IDS_CONDITION_BAD_CHARACTER},
+      {u"C:\\missing", u"D:\\out", u"report.txt", IDS_SOURCE_MISSING},
+      {u"C:\\data ", u"D:\\out", u"a.txt", IDS_SOURCE_MISSING},  // nothing is trimmed
   };
   for (const Case& c : cases) {
     const Outcome outcome = Validate(c.source, c.destination, c.condition);
@@ -111,40 +94,40 @@ TEST(ValidateRule, WildcardQuestionSetsTheFlagFirst) {
   Outcome outcome = Validate(u"C:\\data", u"D:\\out", u"report?.txt");
   EXPECT_TRUE(outcome.accepted);
   EXPECT_EQ(outcome.flag, 1u);
-  EXPECT_EQ(outcome.shown, Shown{kConfirmWildcard});
+  EXPECT_EQ(outcome.shown, Shown{IDS_CONFIRM_WILDCARD});
   EXPECT_EQ(outcome.buttons, Buttons{PromptButtons::OkCancel});
 
   outcome = Validate(u"C:\\data", u"D:\\out", u"*.pdf", {PromptAnswer::Cancel});
   EXPECT_FALSE(outcome.accepted);
   EXPECT_EQ(outcome.flag, 1u) << "set before the question";
-  EXPECT_EQ(outcome.shown, Shown{kConfirmWildcard});
+  EXPECT_EQ(outcome.shown, Shown{IDS_CONFIRM_WILDCARD});
 }
 
 TEST(ValidateRule, AllFilesMeetsBothQuestionsAndCancelStopsAtOnce) {
   Outcome outcome = Validate(u"C:\\data", u"D:\\out", u"*.*");
   EXPECT_TRUE(outcome.accepted);
   EXPECT_EQ(outcome.flag, 1u);
-  EXPECT_EQ(outcome.shown, (Shown{kConfirmAllFiles, kConfirmWildcard}));
+  EXPECT_EQ(outcome.shown, (Shown{IDS_CONFIRM_ALL_FILES, IDS_CONFIRM_WILDCARD}));
   EXPECT_EQ(outcome.buttons, (Buttons{PromptButtons::OkCancel, PromptButtons::OkCancel}));
 
   outcome = Validate(u"C:\\data", u"D:\\out", u"*.*", {PromptAnswer::Cancel});
   EXPECT_FALSE(outcome.accepted);
   EXPECT_EQ(outcome.flag, 0u);
-  EXPECT_EQ(outcome.shown, Shown{kConfirmAllFiles});
+  EXPECT_EQ(outcome.shown, Shown{IDS_CONFIRM_ALL_FILES});
 }
 
 TEST(ValidateRule, QuestionsComeBeforeTheExistenceTest) {
   const Outcome outcome = Validate(u"C:\\missing", u"D:\\out", u"*.txt");
   EXPECT_FALSE(outcome.accepted);
-  EXPECT_EQ(outcome.shown, (Shown{kConfirmWildcard, kSourceMissing}));
+  EXPECT_EQ(outcome.shown, (Shown{IDS_CONFIRM_WILDCARD, IDS_SOURCE_MISSING}));
   EXPECT_EQ(outcome.buttons, (Buttons{PromptButtons::OkCancel, PromptButtons::Ok}));
 }
 
 TEST(ValidateRule, TextsLongerThanTheLimitAreRefusedNotCut) {
   const std::u16string longFolder = u"C:\\" + std::u16string(258, u'a');  // 261 characters
-  EXPECT_EQ(Validate(longFolder, u"D:\\out", u"a.txt").shown, Shown{kSourceTooLong});
-  EXPECT_EQ(Validate(u"C:\\data", longFolder, u"a.txt").shown, Shown{kDestinationTooLong});
-  EXPECT_EQ(Validate(u"C:\\data", u"D:\\out", std::u16string(261, u'a')).shown, Shown{kConditionTooLong});
+  EXPECT_EQ(Validate(longFolder, u"D:\\out", u"a.txt").shown, Shown{IDS_SOURCE_TOO_LONG});
+  EXPECT_EQ(Validate(u"C:\\data", longFolder, u"a.txt").shown, Shown{IDS_DESTINATION_TOO_LONG});
+  EXPECT_EQ(Validate(u"C:\\data", u"D:\\out", std::u16string(261, u'a')).shown, Shown{IDS_CONDITION_TOO_LONG});
   const std::u16string exactly260 = u"C:\\" + std::u16string(257, u'a');
   EXPECT_TRUE(Validate(exactly260, u"D:\\out", u"a.txt", {}, {exactly260}).accepted);
 }

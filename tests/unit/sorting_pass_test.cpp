@@ -124,10 +124,11 @@ TEST_F(SortingPassTest, ExitRequestedDuringThePassShowsTheExitTitleWhileWaiting)
   host.AddRule(u"C:\\b", u"D:\\2", u"b", 0);
   host.matchingPatterns = {u"C:\\a\\a", u"C:\\b\\b"};
   host.operationMilliseconds = 2'600;
-  host.messages.push_back([&] { state.ProcessingTitle = kExitPendingTitle; });
+  const std::u16string exitTitle = u"Savrin - 処理中 - (プログラム終了保留中)";
+  host.messages.push_back([&] { state.ProcessingTitle = exitTitle; });
   RunSortingPass(host, host.clock, state);
   ASSERT_FALSE(host.titles.empty());
-  EXPECT_EQ(host.titles.front().second, kExitPendingTitle);
+  EXPECT_EQ(host.titles.front().second, exitTitle);
   EXPECT_EQ(host.titles.back().second, u"Savrin");
   EXPECT_EQ(host.performed.size(), 2u) << "every remaining rule is still handled";
 }
