@@ -216,9 +216,8 @@ bool CFolderSortDlg::OnPaint() {
 
 bool CFolderSortDlg::OnClose() {
   if (sort_.Busy()) {
-    // Never interrupt a file operation: the first idle tick ends the program.
-    sort_.ProcessingTitle = FromWide(LoadResourceString(IDS_EXIT_PENDING_TITLE));
-    sort_.ExitPending = 1;
+    // Never interrupt a file operation.
+    DeferExitUntilIdle();
     EnableEditButtons(*this, false);
     return true;
   }
@@ -227,6 +226,11 @@ bool CFolderSortDlg::OnClose() {
   // Default processing turns the close into the cancel command, which ends
   // the modal run.
   return false;
+}
+
+void CFolderSortDlg::DeferExitUntilIdle() {
+  sort_.ProcessingTitle = FromWide(LoadResourceString(IDS_EXIT_PENDING_TITLE));
+  sort_.ExitPending = 1;
 }
 
 void CFolderSortDlg::OnDestroy() {

@@ -47,6 +47,9 @@ class CFolderSortDlg : public DialogBase, private RuleCommandHost, private TickH
   bool OnSysCommand(WPARAM id);
   bool OnPaint();
   bool OnClose();
+  // While a pass or an operation runs, an exit only marks itself: the title
+  // says so and the first idle tick ends the program.
+  void DeferExitUntilIdle();
   void OnDestroy();
   PromptAnswer Prompt(TextId text, PromptButtons buttons) override;
   bool PathExists(const std::u16string& path) override;

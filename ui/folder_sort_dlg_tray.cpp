@@ -120,8 +120,7 @@ void CFolderSortDlg::OnToggleMonitoring() {
 
 void CFolderSortDlg::OnTrayExit() {
   if (sort_.Busy()) {
-    sort_.ProcessingTitle = FromWide(LoadResourceString(IDS_EXIT_PENDING_TITLE));
-    sort_.ExitPending = 1;
+    DeferExitUntilIdle();
     return;
   }
   PostQuitMessage(0);  // the window's destruction saves

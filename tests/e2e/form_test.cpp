@@ -217,7 +217,7 @@ TEST(StringTable, HoldsEveryTextTheProgramLoadsByNumber) {
   HMODULE exe = LoadLibraryExW((DriverFolder() + L"\\Savrin.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
   const std::vector<std::pair<UINT, std::wstring>> expected = {
-      {101, L"Savrin のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+      {IDS_ABOUTBOX, L"Savrin のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
       {IDS_COLUMN_SOURCE, L"ファイル監視フォルダ"},
       {IDS_COLUMN_DESTINATION, L"振り分け先フォルダ"},
       {IDS_COLUMN_CONDITION, L"ファイル条件"},
