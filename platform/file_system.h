@@ -65,6 +65,18 @@ struct CopyReport {
   FileStamp Source;
 };
 
+// What CopyToNewFile gives the new file before it flushes it, so that the
+// copy reaches the disk with them or not at all: an arrival that came back
+// after a power cut with its name but not its attributes (hidden, as the
+// temporary once was) or not its time (no longer known for the copy it is)
+// would be lost to sight.
+struct CopySettings {
+  FileAttributes Attributes;
+  // Every time the source has (on Win32 the creation time too), as a move
+  // keeps them; any copy keeps the last-write time.
+  bool AllTimes = false;
+};
+
 // Everything the file-operation engine does to the disk goes through this
 // seam, one call per step, so a fake can stand in for the disk and a wrapper
 // can fail any single step. Paths are full paths in which '\' and '/' both
@@ -106,8 +118,9 @@ class FileSystem {
     return status;
   }
   virtual Status GetInfo(const std::u16string& path, FileInfo& info) = 0;
-  // GetInfo with VolumeId and FileId filled in wherever the platform knows
-  // them; a backend whose GetInfo leaves them out for speed reads them here.
+  // GetInfo with VolumeId, FileId and Changed filled in wherever the
+  // platform knows them; a backend whose GetInfo leaves them out for speed
+  // reads them here.
   virtual Status GetIdentity(const std::u16string& path, FileInfo& info) { return GetInfo(path, info); }
   // The path of what `path` names as the disk has it, every link, junction
   // and drive alias on the way resolved, in a form ComparablePath can set
@@ -124,15 +137,15 @@ class FileSystem {
   // Renames a file over an existing file in one step, so that `to` always
   // names one complete file. Never replaces a folder (AccessDenied).
   virtual Status MoveReplace(const std::u16string& from, const std::u16string& to) = 0;
-  // Creates `to` as a new file (Exists if anything has that name) with the
-  // attributes given, copies the content of `from` into it while no one else
-  // may write to `from`, gives it the modification time of `from`, and
-  // flushes it to the disk before it returns. While it writes, the new file
-  // is held so that ProbeInUse on it reports SharingViolation to anyone
-  // else. `report`, when given, receives what the copy saw. On failure `to`
-  // is removed again as far as possible.
-  virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                               const FileAttributes& createWith, CopyReport* report) = 0;
+  // Creates `to` as a new file (Exists if anything has that name), copies
+  // the content of `from` into it while no one else may write to `from`,
+  // gives it the modification time of `from` and what `settings` asks, and
+  // flushes it to the disk, all of that, before it returns. While it
+  // writes, the new file is held so that ProbeInUse on it reports
+  // SharingViolation to anyone else. `report`, when given, receives what
+  // the copy saw. On failure `to` is removed again as far as possible.
+  virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const CopySettings& settings,
+                               CopyReport* report) = 0;
   virtual Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) = 0;
   // Gives the file or folder `to` the times of `from`: what a move keeps
   // when it has to copy (the creation and last-write times on Win32, the

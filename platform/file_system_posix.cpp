@@ -220,7 +220,7 @@ class PosixFileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const CopySettings& settings,
                        CopyReport* report) override {
     Fd source(::open(ToNative(from).c_str(), O_RDONLY | O_CLOEXEC));
     if (!source.Valid()) return LastError();
@@ -248,7 +248,7 @@ class PosixFileSystem final : public FileSystem {
     // The permission bits come along as cp -p brings them (a 0600 file stays
     // private); set-id bits do not.
     mode_t mode = st.st_mode & 0777;
-    if (createWith.ReadOnly) mode &= ~mode_t{0222};
+    if (settings.Attributes.ReadOnly) mode &= ~mode_t{0222};
     if (status.IsOk() && ::fchmod(copy.Get(), mode) != 0) status = LastError();
     if (status.IsOk() && flushing_ == Flushing::Always && ::fsync(copy.Get()) != 0) status = LastError();
     if (copy.Close() != 0 && status.IsOk()) status = LastError();

@@ -258,6 +258,10 @@ class Win32FileSystem final : public FileSystem {
               byHandle.ftLastWriteTime);
     info.VolumeId = byHandle.dwVolumeSerialNumber;
     info.FileId = Join(byHandle.nFileIndexHigh, byHandle.nFileIndexLow);
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(handle.Get(), FileBasicInfo, &basic, sizeof basic)) {
+      info.Changed = basic.ChangeTime.QuadPart;
+    }
     return Status::Ok();
   }
 
@@ -299,7 +303,7 @@ class Win32FileSystem final : public FileSystem {
   // cannot stay encrypted where it goes is refused, not decrypted) and the
   // sparse and compressed state. Wine's file systems have no named streams,
   // and its copy carries attributes and the last-write time.
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const CopySettings& settings,
                        CopyReport* report) override {
     // Readers may share, writers may not: a file still being written is
     // refused with a sharing violation instead of being copied half, and
@@ -313,6 +317,9 @@ class Win32FileSystem final : public FileSystem {
       const Status stamped = StampOf(source.Get(), sourceStamp);
       if (!stamped.IsOk()) return stamped;
     }
+    FILETIME created{};
+    FILETIME written{};
+    if (settings.AllTimes && !::GetFileTime(source.Get(), &created, nullptr, &written)) return LastError();
 
     const std::wstring target = ToWin32Path(to);
     HeldCopy held;
@@ -336,7 +343,12 @@ class Win32FileSystem final : public FileSystem {
       report->Source = sourceStamp;
       status = FileIndexOf(held.Destination.Get(), report->CopyId);
     }
-    if (status.IsOk()) status = SetAttributes(to, createWith);
+    // Times and attributes before the flush, which makes them durable with
+    // the contents (the held handle has write access, attributes included).
+    if (status.IsOk() && settings.AllTimes && !::SetFileTime(held.Destination.Get(), &created, nullptr, &written)) {
+      status = LastError();
+    }
+    if (status.IsOk()) status = SetAttributes(to, settings.Attributes);
     if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.Destination.Get())) {
       status = LastError();
     }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <random>
 #include <utility>
 
@@ -142,6 +143,22 @@ class OperationRun {
     return IsSameOrInside(resolvedTarget_, resolved);
   }
 
+  const std::u16string& ResolvedSourceFolder() {
+    if (!sourceResolved_) {
+      sourceResolved_ = true;
+      resolvedSource_ = Resolved(sourceFolder_);
+    }
+    return resolvedSource_;
+  }
+
+  const std::u16string& ResolvedTargetFolder() {
+    if (!targetFolderResolved_) {
+      targetFolderResolved_ = true;
+      resolvedTargetFolder_ = Resolved(targetFolder_);
+    }
+    return resolvedTargetFolder_;
+  }
+
   // The target folder need not exist yet: its nearest existing ancestor is
   // resolved and the rest appended.
   std::u16string ResolveAsFarAsItExists(const std::u16string& path) {
@@ -174,6 +191,14 @@ class OperationRun {
       result.Outcome = ItemOutcome::Blocked;
       return result;
     }
+    // A link Wine shows as a plain folder: moving or merging it would take
+    // the folder it leads to, and its removal would empty that folder.
+    std::u16string resolved;
+    if (entry.IsFolder && !entry.IsLink && LeadsElsewhere(ResolvedSourceFolder(), result.Source, entry.Name, resolved)) {
+      result.Outcome = ItemOutcome::Failed;
+      result.StepStatus = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
+      return result;
+    }
     if (entry.IsFolder && !entry.IsLink && !operation_.RenameOnCollision) {
       PrepareTargetFolder();
       const FileInfo* existing = Existing(targetName);
@@ -201,7 +226,7 @@ class OperationRun {
     Placement placement;
     if (move) {
       placement = entry.IsFolder ? MoveFolderByRename(result.Source, targetName)
-                                 : MoveFileByRename(result.Source, targetName);
+                                 : MoveFileByRename(result.Source, entry, targetName);
     }
     if (!move || placement.StepStatus.Code == StatusCode::CrossDevice) {
       placement = entry.IsFolder ? CopyFolder(result.Source, entry, targetName, move)
@@ -255,23 +280,66 @@ class OperationRun {
   // Learns the target folder's names once, and removes what a crash left of
   // our own copies there (temporary_name.h says why that loses nothing):
   // never through a link, never one of the earlier naming, never one that
-  // another run is still writing. (Wine lists a Linux symlink to a folder as
-  // a plain folder; Windows' own links and junctions are seen as links.)
+  // another run is still writing.
   void PrepareTargetFolder() {
     if (prepared_) return;
     prepared_ = true;
     std::vector<FileInfo> entries;
     if (!fs_.ListFolder(targetFolder_, entries).IsOk()) return;
+    std::vector<const FileInfo*> leftovers;
     for (const FileInfo& entry : entries) {
-      if (!entry.IsLink && KindOfTemporaryName(entry.Name) == TemporaryKind::Current && RemoveLeftover(entry)) continue;
-      names_[FoldCase(entry.Name)] = entry;
+      if (KindOfTemporaryName(entry.Name) == TemporaryKind::Current && !entry.IsLink) {
+        leftovers.push_back(&entry);
+      } else {
+        names_[FoldCase(entry.Name)] = entry;
+      }
+    }
+    for (const FileInfo* entry : leftovers) {
+      if (!RemoveLeftover(*entry)) names_[FoldCase(entry->Name)] = *entry;
     }
   }
 
+  // Wine lists a Linux symlink as what it leads to (Windows' own links and
+  // junctions are seen as links), and a removal through it removes that:
+  // its resolved path gives it away. A file that is another name of a file
+  // in sight is what a rename cut short leaves on a file system without a
+  // journal: both names then share one file's space, counted once, and
+  // removing either would free what the other holds.
   bool RemoveLeftover(const FileInfo& entry) {
     const std::u16string path = JoinPath(targetFolder_, entry.Name);
+    std::u16string resolved;
+    if (LeadsElsewhere(ResolvedTargetFolder(), path, entry.Name, resolved)) return false;
+    if (IsAnotherNameOfAFileInSight(entry)) return false;
     if (!fs_.ProbeInUse(path).IsOk()) return false;
     return (entry.IsFolder ? RemoveTree(path) : Discard(path)).IsOk();
+  }
+
+  // The name in sight is then left as it is too: replacing it would free
+  // what the leftover's name leads to, and removing that afterwards would
+  // free the same space a second time.
+  bool IsAnotherNameOfAFileInSight(const FileInfo& leftover) {
+    for (const auto& named : names_) {
+      const FileInfo& other = named.second;
+      if (other.IsFolder != leftover.IsFolder || other.IsLink || other.Size != leftover.Size ||
+          other.Modified != leftover.Modified) {
+        continue;
+      }
+      if (SameFile(JoinPath(targetFolder_, leftover.Name), JoinPath(targetFolder_, other.Name))) {
+        sharedNames_.insert(named.first);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // One file under two names, by the volume's own file ids. (FAT derives a
+  // file's id from where its name is stored, so two names there show two
+  // ids: only a disk check mends such a pair.)
+  bool SameFile(const std::u16string& a, const std::u16string& b) {
+    FileInfo first;
+    FileInfo second;
+    return fs_.GetIdentity(a, first).IsOk() && fs_.GetIdentity(b, second).IsOk() && first.FileId != 0 &&
+           first.FileId == second.FileId && first.VolumeId == second.VolumeId;
   }
 
   void Remember(const std::u16string& name, bool isFolder) {
@@ -322,6 +390,10 @@ class OperationRun {
     Placement placement;
     const FileInfo* known = Existing(targetName);
     placement.Name = known != nullptr ? known->Name : targetName;
+    if (sharedNames_.count(FoldCase(targetName)) != 0) {
+      placement.Outcome = ItemOutcome::Blocked;
+      return placement;
+    }
     const std::u16string target = JoinPath(targetFolder_, placement.Name);
     FileInfo existing;
     const Status found = fs_.GetInfo(target, existing);
@@ -379,9 +451,38 @@ class OperationRun {
     return placement;
   }
 
-  Placement MoveFileByRename(const std::u16string& source, const std::u16string& targetName) {
-    return operation_.RenameOnCollision ? PlaceNoReplace(source, targetName, false)
-                                        : PlaceReplacing(source, targetName);
+  Placement MoveFileByRename(const std::u16string& source, const FileInfo& entry, const std::u16string& targetName) {
+    if (operation_.RenameOnCollision) return PlaceNoReplace(source, targetName, false);
+    if (IsAnotherNameOf(source, entry, targetName)) {
+      Placement same;
+      same.Name = targetName;
+      same.Outcome = ItemOutcome::SameItem;
+      return same;
+    }
+    // From another volume the rename fails on its own, and the copy may find
+    // the name holds this very file already.
+    if (sharedNames_.count(FoldCase(targetName)) != 0 && !OnTheSourcesVolume()) {
+      Placement elsewhere;
+      elsewhere.StepStatus = Status::Error(StatusCode::CrossDevice);
+      return elsewhere;
+    }
+    return PlaceReplacing(source, targetName);
+  }
+
+  bool OnTheSourcesVolume() {
+    FileInfo source;
+    FileInfo target;
+    return fs_.GetIdentity(sourceFolder_, source).IsOk() && fs_.GetIdentity(targetFolder_, target).IsOk() &&
+           source.VolumeId == target.VolumeId;
+  }
+
+  // A rename cut short by the power on a file system without a journal
+  // leaves one file under both names, counted once: replacing one name
+  // with the other frees what both hold. Such a pair is left as it is.
+  bool IsAnotherNameOf(const std::u16string& source, const FileInfo& entry, const std::u16string& targetName) {
+    const FileInfo* existing = Existing(targetName);
+    return existing != nullptr && !existing->IsFolder && !existing->IsLink && existing->Size == entry.Size &&
+           existing->Modified == entry.Modified && SameFile(source, JoinPath(targetFolder_, existing->Name));
   }
 
   Placement MoveFolderByRename(const std::u16string& source, const std::u16string& targetName) {
@@ -389,9 +490,10 @@ class OperationRun {
                                         : PlaceFolderWithoutReplacing(source, targetName);
   }
 
+  // Our own temporary, made for this item: a new file, never another name of one there.
   Placement Place(const std::u16string& from, const std::u16string& targetName, bool isFolder) {
     if (isFolder) return MoveFolderByRename(from, targetName);
-    return MoveFileByRename(from, targetName);
+    return operation_.RenameOnCollision ? PlaceNoReplace(from, targetName, false) : PlaceReplacing(from, targetName);
   }
 
   Status Discard(const std::u16string& path) {
@@ -404,9 +506,11 @@ class OperationRun {
 
   // Removes a folder of our own with all it holds. Walked with a list, not
   // by recursion: a tree as deep as a long path allows would outgrow a
-  // thread's stack.
+  // thread's stack. What leads elsewhere (a link Wine shows as a plain
+  // folder or file) is left, and the folders holding it with it.
   Status RemoveTree(const std::u16string& root) {
     std::vector<std::u16string> folders{root};
+    std::vector<std::u16string> resolved{Resolved(root)};
     Status result;
     for (size_t next = 0; next < folders.size(); ++next) {
       std::vector<FileInfo> entries;
@@ -414,8 +518,14 @@ class OperationRun {
       if (!listed.IsOk() && result.IsOk()) result = listed;
       for (const FileInfo& entry : entries) {
         const std::u16string path = JoinPath(folders[next], entry.Name);
+        std::u16string here;
+        if (!entry.IsLink && LeadsElsewhere(resolved[next], path, entry.Name, here)) {
+          if (result.IsOk()) result = Status::Error(StatusCode::Unsupported, 0, "a link inside");
+          continue;
+        }
         if (entry.IsFolder && !entry.IsLink) {
           folders.push_back(path);
+          resolved.push_back(std::move(here));
           continue;
         }
         const Status status = entry.IsFolder ? fs_.RemoveEmptyFolder(path) : Discard(path);
@@ -429,10 +539,11 @@ class OperationRun {
     return result;
   }
 
-  Status CopyToTemporary(const std::u16string& source, std::u16string& temporary, CopyReport& report) {
+  Status CopyToTemporary(const std::u16string& source, std::u16string& temporary, const CopySettings& settings,
+                         CopyReport& report) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       temporary = JoinPath(targetFolder_, TemporaryName(random_()));
-      const Status status = fs_.CopyToNewFile(source, temporary, HiddenOnly(), &report);
+      const Status status = fs_.CopyToNewFile(source, temporary, settings, &report);
       // Exists means the name is someone else's: never touch it.
       if (status.Code == StatusCode::Exists) continue;
       if (!status.IsOk()) Discard(temporary);
@@ -506,14 +617,19 @@ class OperationRun {
       }
     }
     if (move) {
-      if (const FileInfo* delivered = FindDeliveredFile(source, before, targetName)) {
-        return FinishDeliveredFile(source, before, delivered->Name);
+      FileStamp sourceStamp;
+      if (const FileInfo* delivered = FindDeliveredFile(source, before, targetName, sourceStamp)) {
+        return FinishDeliveredFile(source, sourceStamp, delivered->Name);
       }
     }
 
+    // A moved file is the same file in a new place, and keeps its creation
+    // time as a rename within a volume would; a copy is a new file. Its
+    // attributes and times go with its contents, so that what comes back
+    // after a power cut under its name is neither hidden nor of another time.
     std::u16string temporary;
     CopyReport report;
-    status = CopyToTemporary(source, temporary, report);
+    status = CopyToTemporary(source, temporary, CopySettings{before.Attributes, move}, report);
     const uint64_t copyId = report.CopyId;
     if (!status.IsOk()) {
       failed.Outcome = OutcomeOf(status);
@@ -532,10 +648,6 @@ class OperationRun {
       failed.Outcome = ItemOutcome::SourceChanged;
       return failed;
     }
-    // A moved file is the same file in a new place, and keeps its creation
-    // time as a rename within a volume would; a copy is a new file.
-    if (status.IsOk() && move) fs_.CopyTimes(source, temporary);
-    if (status.IsOk()) status = fs_.SetAttributes(temporary, before.Attributes);
     if (!status.IsOk()) {
       Discard(temporary);
       failed.Outcome = OutcomeOf(status);
@@ -577,39 +689,66 @@ class OperationRun {
   }
 
   // A move between volumes that an earlier pass placed but did not finish
-  // (its destination could not make the name durable, or the power went
-  // before the source was removed) finds its copy under the name it would
+  // (the power went before the source was removed, or its destination
+  // cannot make a name durable) finds its copy under the name it would
   // take, or a numbered one: same size, same time, same bytes. Only names
-  // that were there before this run count.
+  // that were there before this run count. Never a link, nor the source
+  // itself: Wine shows a Linux symlink as the file it leads to, with its
+  // size and time, and one there that leads to the source would otherwise
+  // be taken for the copy of it. `sourceStamp` receives the source as it
+  // was compared, for its removal.
   const FileInfo* FindDeliveredFile(const std::u16string& source, const FileInfo& before,
-                                    const std::u16string& targetName) {
+                                    const std::u16string& targetName, FileStamp& sourceStamp) {
+    FileInfo sourceIdentity;
+    bool identified = false;
     for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
       const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, false));
       if (existing == nullptr) return nullptr;
-      if (!existing->IsFolder && existing->Size == before.Size && existing->Modified == before.Modified &&
-          existing->Modified != 0) {
-        bool same = false;
-        if (fs_.CompareContent(source, JoinPath(targetFolder_, existing->Name), same).IsOk() && same) return existing;
+      if (!existing->IsFolder && !existing->IsLink && existing->Size == before.Size &&
+          existing->Modified == before.Modified && existing->Modified != 0) {
+        if (!identified) {
+          if (!fs_.GetIdentity(source, sourceIdentity).IsOk()) return nullptr;
+          identified = true;
+        }
+        if (IsDistinctCopy(source, sourceIdentity, JoinPath(targetFolder_, existing->Name), existing->Name)) {
+          sourceStamp = FileStamp::Of(sourceIdentity);
+          return existing;
+        }
       }
       if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
   }
 
-  // The copy has been where it is since before this pass: on a volume that
-  // flushes it is made durable now, on one that cannot, the time since the
-  // pass that placed it has let the file system write it back.
-  Status FlushFoundCopy() {
-    const Status status = fs_.FlushFolder(targetFolder_);
-    return status.Code == StatusCode::Unsupported ? Status::Ok() : status;
+  // A file of its own (not the source under another name or through a
+  // link) with the source's bytes. Where the copy could never be made
+  // durable the source stays anyway, and size and time are all it takes to
+  // know the copy (no reading both whole on every pass).
+  bool IsDistinctCopy(const std::u16string& source, const FileInfo& sourceIdentity, const std::u16string& copy,
+                      const std::u16string& name) {
+    FileInfo identity;
+    if (!fs_.GetIdentity(copy, identity).IsOk()) return false;
+    if (identity.FileId != 0 && identity.FileId == sourceIdentity.FileId && identity.VolumeId == sourceIdentity.VolumeId) {
+      return false;
+    }
+    std::u16string resolved;
+    if (LeadsElsewhere(ResolvedTargetFolder(), copy, name, resolved)) return false;
+    if (!TargetFolderFlushes()) return true;
+    bool same = false;
+    return fs_.CompareContent(source, copy, same).IsOk() && same;
   }
 
-  Placement FinishDeliveredFile(const std::u16string& source, const FileInfo& before, const std::u16string& name) {
+  // The copy's name is made durable before its source goes. On a volume
+  // that cannot flush a folder nothing ever says it is: the source stays
+  // (SourceKept), as it did when the copy was placed.
+  Placement FinishDeliveredFile(const std::u16string& source, const FileStamp& sourceStamp,
+                                const std::u16string& name) {
     Placement placement;
     placement.Name = name;
-    Status status = FlushFoundCopy();
+    Status status = fs_.FlushFolder(targetFolder_);
+    if (!status.IsOk()) return KeepSource(std::move(placement), status);
     bool changed = false;
-    if (status.IsOk()) status = fs_.RemoveFileIfUnchanged(source, FileStamp::Of(before), changed);
+    status = fs_.RemoveFileIfUnchanged(source, sourceStamp, changed);
     if (status.IsOk() && changed) {
       placement.Outcome = ItemOutcome::SourceChanged;
       return placement;
@@ -726,7 +865,7 @@ class OperationRun {
         FileInfo before;
         status = fs_.GetInfo(sourcePath, before);
         CopyReport report;
-        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, FileAttributes{}, &report);
+        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, {before.Attributes, keepTimes}, &report);
         FileInfo copied;
         if (status.IsOk()) status = fs_.GetInfo(copyPath, copied);
         if (status.IsOk() && copied.Size != before.Size) {
@@ -737,10 +876,6 @@ class OperationRun {
         if (status.IsOk() && !Unchanged(before, after)) {
           copy.SourceChanged = true;
           status = Status::Error(StatusCode::IoError, 0, "changed while it was copied");
-        }
-        if (status.IsOk() && keepTimes) fs_.CopyTimes(sourcePath, copyPath);
-        if (status.IsOk() && !(before.Attributes == FileAttributes{})) {
-          status = fs_.SetAttributes(copyPath, before.Attributes);
         }
         if (!status.IsOk()) return status;
         copy.Files.push_back({relative, before, StampOfCopied(before, report)});
@@ -757,10 +892,10 @@ class OperationRun {
     if (entry.IsLink) status = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
     if (status.IsOk() && move) status = CheckTreeFree(source);
     // No order of steps can make a tree of names durable on a volume that
-    // cannot flush a folder; a copy that came back in part after a power cut
-    // could not be told from a folder of the user's, and the next pass would
-    // move the rest beside it. The folder stays; copying it still works.
-    if (status.IsOk() && move && !TargetFolderFlushes()) {
+    // cannot flush a folder: a copy that came back in part after a power cut
+    // would be in sight with files missing, and could not be told from a
+    // folder of the user's. The folder stays.
+    if (status.IsOk() && !TargetFolderFlushes()) {
       status = Status::Error(StatusCode::Unsupported, 0, "the destination cannot flush a folder");
     }
     if (status.IsOk() && move) {
@@ -769,7 +904,7 @@ class OperationRun {
         Placement placed;
         placed.Name = delivered->Name;
         placed.Outcome = ItemOutcome::FoundInPlace;
-        status = FlushFoundCopy();
+        status = fs_.FlushFolder(targetFolder_);
         if (!status.IsOk()) return KeepSource(std::move(placed), status);
         return RemoveCopiedSource(source, found, std::move(placed), false);
       }
@@ -800,13 +935,18 @@ class OperationRun {
       failed.StepStatus = status;
       return failed;
     }
-    // Every folder of the copy, so that no name inside it can be lost once
-    // the source is gone; a copy is flushed as well, so that a cut never
-    // leaves a copy in sight with files missing.
-    Status durable;
+    // Every folder of the copy, before it is placed: no name inside it can
+    // be lost once the source is gone, and a cut never leaves a copy in
+    // sight with files missing. A copy that could not be made durable is
+    // not placed at all.
     for (const std::u16string& folder : copy.Folders) {
-      const Status flushed = fs_.FlushFolder(folder.empty() ? temporary : JoinPath(temporary, folder));
-      if (!flushed.IsOk() && durable.IsOk()) durable = flushed;
+      status = fs_.FlushFolder(folder.empty() ? temporary : JoinPath(temporary, folder));
+      if (!status.IsOk()) {
+        RemoveTree(temporary);
+        failed.Outcome = OutcomeOf(status);
+        failed.StepStatus = status;
+        return failed;
+      }
     }
 
     Placement placed = Place(temporary, targetName, true);
@@ -816,8 +956,8 @@ class OperationRun {
     }
     if (!move) return placed;
 
-    if (durable.IsOk()) durable = fs_.FlushFolder(targetFolder_);
-    if (!durable.IsOk()) return KeepSource(std::move(placed), durable);
+    status = fs_.FlushFolder(targetFolder_);
+    if (!status.IsOk()) return KeepSource(std::move(placed), status);
     return RemoveCopiedSource(source, copy, std::move(placed), true);
   }
 
@@ -831,15 +971,20 @@ class OperationRun {
 
   // The folder counterpart of FindDeliveredFile: a folder under the name the
   // item would take, or a numbered one, that holds every file of the source
-  // tree at the same place with the same size, time and bytes. `found` is
-  // then what RemoveCopiedSource needs to remove the source.
+  // tree at the same place with the same size, time and bytes, and is
+  // neither the source itself nor reached through a link (Wine shows a
+  // Linux symlink to a folder as a plain folder). `found` is then what
+  // RemoveCopiedSource needs to remove the source.
   const FileInfo* FindDeliveredFolder(const std::u16string& source, const std::u16string& targetName,
                                       TreeCopy& found) {
     for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
       const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, true));
       if (existing == nullptr) return nullptr;
+      const std::u16string path = JoinPath(targetFolder_, existing->Name);
+      std::u16string resolved;
       if (existing->IsFolder && !existing->IsLink && existing->Modified != 0 &&
-          TreeHeldBy(source, JoinPath(targetFolder_, existing->Name), found)) {
+          !LeadsElsewhere(ResolvedTargetFolder(), path, existing->Name, resolved) &&
+          TreeHeldBy(source, path, resolved, found)) {
         return existing;
       }
       if (!operation_.RenameOnCollision) return nullptr;
@@ -847,9 +992,13 @@ class OperationRun {
     return nullptr;
   }
 
-  bool TreeHeldBy(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& found) {
+  // Every file a copy of its own: not one reached through a link into the
+  // source, nor the same file under a second name.
+  bool TreeHeldBy(const std::u16string& sourceRoot, const std::u16string& copyRoot,
+                  const std::u16string& resolvedCopyRoot, TreeCopy& found) {
     found = TreeCopy{};
     found.Folders.push_back(u"");
+    std::vector<std::u16string> resolved{resolvedCopyRoot};
     for (size_t next = 0; next < found.Folders.size(); ++next) {
       const std::u16string folder = found.Folders[next];
       std::vector<FileInfo> entries;
@@ -857,18 +1006,28 @@ class OperationRun {
       for (const FileInfo& entry : entries) {
         if (IsTemporaryName(entry.Name)) continue;
         const std::u16string relative = folder.empty() ? entry.Name : JoinPath(folder, entry.Name);
+        const std::u16string copyPath = JoinPath(copyRoot, relative);
         FileInfo copy;
-        if (!fs_.GetInfo(JoinPath(copyRoot, relative), copy).IsOk() || copy.IsFolder != entry.IsFolder) return false;
-        if (entry.IsFolder) {
-          found.Folders.push_back(relative);
-          continue;
-        }
-        bool same = false;
-        if (copy.Size != entry.Size || copy.Modified != entry.Modified ||
-            !fs_.CompareContent(JoinPath(sourceRoot, relative), JoinPath(copyRoot, relative), same).IsOk() || !same) {
+        std::u16string here;
+        if (!fs_.GetIdentity(copyPath, copy).IsOk() || copy.IsFolder != entry.IsFolder ||
+            LeadsElsewhere(resolved[next], copyPath, entry.Name, here)) {
           return false;
         }
-        found.Files.push_back({relative, entry, FileStamp::Of(entry)});
+        if (entry.IsFolder) {
+          found.Folders.push_back(relative);
+          resolved.push_back(std::move(here));
+          continue;
+        }
+        const std::u16string sourcePath = JoinPath(sourceRoot, relative);
+        FileInfo original;
+        bool same = false;
+        if (copy.Size != entry.Size || copy.Modified != entry.Modified ||
+            !fs_.GetIdentity(sourcePath, original).IsOk() ||
+            (copy.FileId != 0 && copy.FileId == original.FileId && copy.VolumeId == original.VolumeId) ||
+            !fs_.CompareContent(sourcePath, copyPath, same).IsOk() || !same) {
+          return false;
+        }
+        found.Files.push_back({relative, entry, FileStamp::Of(original)});
       }
     }
     return true;
@@ -943,12 +1102,18 @@ class OperationRun {
   std::u16string targetFolder_;
   bool sameFolder_ = false;
   bool targetResolved_ = false;
-  std::u16string resolvedTarget_;
+  std::u16string resolvedTarget_;  // as far as it exists
+  bool sourceResolved_ = false;
+  std::u16string resolvedSource_;
+  bool targetFolderResolved_ = false;
+  std::u16string resolvedTargetFolder_;
   bool prepared_ = false;
   bool flushProbed_ = false;
   bool targetFlushes_ = true;
   // The target folder's names, folded, as last seen or placed.
   std::map<std::u16string, FileInfo> names_;
+  // Names in sight that share their file with a leftover (folded).
+  std::set<std::u16string> sharedNames_;
   std::mt19937_64 random_;
 };
 

@@ -31,10 +31,12 @@ enum class ItemOutcome {
   Replaced,       // took the place of a file of that name
   Merged,         // a folder, under Overwrite, went entry by entry into the folder of its name there
   FoundInPlace,   // a move an earlier pass had placed but not finished: its source is removed now
-  SameItem,       // source and destination are one and the same: nothing to do
+  SameItem,       // source and destination are one and the same (by path, or one file under
+                  // two names): nothing to do
   InUse,          // another process holds it (or a file in it) open; left for a later pass
   Blocked,        // a folder where a file would go or the other way round, a folder onto a
-                  // link under Overwrite, or a folder into itself
+                  // link under Overwrite, a folder into itself, or under Overwrite a name
+                  // that shares its file with a leftover temporary
   NoFreeName,     // its own name and every "name (N)" up to kMaxNameAttempts were taken
   SourceChanged,  // written to while it was copied; the copy was dropped
   SourceKept,     // arrived, but (part of) the source could not be removed: see below

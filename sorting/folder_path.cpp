@@ -13,10 +13,14 @@ Status MakeFolderPathExist(FileSystem& fileSystem, const std::u16string& folderP
   if (fileSystem.GetInfo(folder, info).IsOk() && info.IsFolder) return Status::Ok();
   // Every level is attempted, not only those below the first that is
   // missing: an existing level says Exists and the next one carries on.
+  // A folder made here has its name made durable in its parent at once:
+  // files are moved into it later, and their sources go once the folder
+  // they are in is flushed, which says nothing of the folder's own name.
   for (size_t end = rootLength; end <= folder.size(); ++end) {
     if (end < folder.size() && !IsSeparator(folder[end])) continue;
     if (end == rootLength || IsSeparator(folder[end - 1])) continue;
-    fileSystem.CreateFolder(folder.substr(0, end));
+    const std::u16string level = folder.substr(0, end);
+    if (fileSystem.CreateFolder(level).IsOk()) fileSystem.FlushFolder(SplitAtLastSeparator(level).Folder);
   }
   const Status status = fileSystem.GetInfo(folder, info);
   if (!status.IsOk()) return status;

@@ -220,7 +220,7 @@ Status FakeFileSystem::MoveReplace(const std::u16string& from, const std::u16str
 }
 
 Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                     const FileAttributes& createWith, CopyReport* report) {
+                                     const CopySettings& settings, CopyReport* report) {
   const Place source = Find(from);
   if (source.node == nullptr) return Error(StatusCode::NotFound);
   if (source.node->isFolder) return Error(StatusCode::AccessDenied);
@@ -232,7 +232,7 @@ Status FakeFileSystem::CopyToNewFile(const std::u16string& from, const std::u16s
   node->name = target.name;
   node->content = source.node->content;
   node->modified = source.node->modified;
-  node->attributes = createWith;
+  node->attributes = settings.Attributes;
   node->id = nextId_++;
   node->parent = target.parent;
   if (report != nullptr) report->CopyId = node->id;

@@ -42,7 +42,7 @@ class FakeFileSystem final : public FileSystem {
   Status CreateFolder(const std::u16string& path) override;
   Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override;
   Status MoveReplace(const std::u16string& from, const std::u16string& to) override;
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const CopySettings& settings,
                        CopyReport* report) override;
   Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override;
   Status RemoveFile(const std::u16string& path) override;

@@ -110,10 +110,10 @@ Status FaultInjectingFileSystem::MoveReplace(const std::u16string& from, const s
 }
 
 Status FaultInjectingFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                               const FileAttributes& createWith, CopyReport* report) {
+                                               const CopySettings& settings, CopyReport* report) {
   Status injected;
   if (Intercept(FsCall::CopyToNewFile, from, to, injected)) return injected;
-  return inner_.CopyToNewFile(from, to, createWith, report);
+  return inner_.CopyToNewFile(from, to, settings, report);
 }
 
 Status FaultInjectingFileSystem::SetAttributes(const std::u16string& path, const FileAttributes& attributes) {

@@ -104,7 +104,7 @@ TEST_P(FileSystemContractTest, CopyingMakesANewFileOnlyAndKeepsTheModificationTi
   EXPECT_EQ(box->ReadAt(u"taken.txt"), "taken");
   FileAttributes hidden;
   hidden.Hidden = true;
-  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), hidden, nullptr).IsOk());
+  ASSERT_TRUE(fs().CopyToNewFile(box->Path(u"a.txt"), box->Path(u"copy.txt"), CopySettings{hidden}, nullptr).IsOk());
   EXPECT_EQ(box->ReadAt(u"copy.txt"), "content");
   FileInfo source;
   FileInfo copy;

@@ -230,7 +230,7 @@ TEST_F(Win32FileSystemTest, ACopyKeepsTheAttributesThePlatformsCopyKeeps) {
   FileAttributes hidden;
   hidden.Hidden = true;
   CopyReport report;
-  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), hidden, &report).IsOk());
+  ASSERT_TRUE(fs.CopyToNewFile(box.Path(u"a.txt"), box.Path(u"copy.txt"), CopySettings{hidden}, &report).IsOk());
   const DWORD copy = ::GetFileAttributesW(Wide(box.Path(u"copy.txt")).c_str());
   EXPECT_EQ(copy & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED),
             static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));

@@ -8,6 +8,7 @@
 #include "platform/case_fold.h"
 #include "platform/path_text.h"
 #include "platform/utf.h"
+#include "sorting/path_compare.h"
 #include "tests/unit/fake_paths.h"
 
 namespace savrin {
@@ -25,7 +26,8 @@ namespace {
 
 Status Error(StatusCode code) { return Status::Error(code); }
 
-bool IsMetadata(int kind) { return kind <= 3; }  // AddEntry, RemoveEntry, Rename, SetAttributes
+// What a file whose space was given back reads as: not anything it held.
+const char kFreed[] = "<freed space>";
 
 }  // namespace
 
@@ -45,34 +47,78 @@ void PowerCutFileSystem::AddVolume(const std::u16string& root) {
   base_ = live_;
 }
 
+void PowerCutFileSystem::AddAlias(const std::u16string& root, const std::u16string& folder) {
+  const Place place = Find(folder);
+  if (place.node == 0 || !live_.nodes.at(place.node).isFolder) throw std::runtime_error("model: no such folder");
+  live_.roots[FakeVolumeKey(root)] = place.node;
+  base_ = live_;
+}
+
 PowerCutFileSystem::Place PowerCutFileSystem::Find(const DiskImage& image, const std::u16string& path) const {
   Place place;
   const size_t rootLength = RootLength(path);
   if (rootLength == 0) return place;
   const auto root = image.roots.find(FakeVolumeKey(std::u16string_view(path).substr(0, rootLength)));
   if (root == image.roots.end()) return place;
-  place.volume = root->second;
+  place.volume = image.nodes.at(root->second).volume;
   const std::vector<std::u16string> parts = FakePathComponents(path, rootLength);
   if (parts.empty()) {
     place.node = root->second;
     return place;
   }
+  auto alive = [&](uint64_t node) { return image.nodes.count(node) != 0 && image.nodes.at(node).names > 0; };
   uint64_t folder = root->second;
   for (size_t k = 0; k + 1 < parts.size(); ++k) {
     const auto& entries = image.folders.at(folder);
     const auto child = entries.find(FoldCase(parts[k]));
-    if (child == entries.end() || !image.nodes.at(child->second.node).isFolder) return place;
+    if (child == entries.end() || !alive(child->second.node) || !image.nodes.at(child->second.node).isFolder) {
+      return place;
+    }
     folder = child->second.node;
   }
   place.parent = folder;
+  place.volume = image.nodes.at(folder).volume;
   place.name = parts.back();
   const auto& entries = image.folders.at(folder);
   const auto found = entries.find(FoldCase(place.name));
   if (found != entries.end()) {
     place.entry = &found->second;
-    place.node = found->second.node;
+    // A link whose file is gone leads nowhere; a second name left by a cut
+    // rename still leads to what its space holds now.
+    if (!found->second.isLink || alive(found->second.node)) place.node = found->second.node;
   }
   return place;
+}
+
+PowerCutFileSystem::Place PowerCutFileSystem::Acted(const Place& place) const {
+  if (place.entry == nullptr || !place.entry->isLink || place.entry->shows == LinkShows::AsLink) return place;
+  for (const auto& folder : live_.folders) {
+    for (const auto& entry : folder.second) {
+      if (entry.second.node != place.node || entry.second.isLink) continue;
+      Place own;
+      own.volume = live_.nodes.at(folder.first).volume;
+      own.parent = folder.first;
+      own.name = entry.second.name;
+      own.entry = &entry.second;
+      own.node = place.node;
+      return own;
+    }
+  }
+  return Place{};
+}
+
+std::u16string PowerCutFileSystem::CanonicalPath(uint64_t node) const {
+  for (const auto& root : live_.roots) {
+    if (root.second == node && live_.nodes.at(node).volume == node) return root.first;
+  }
+  for (const auto& folder : live_.folders) {
+    for (const auto& entry : folder.second) {
+      if (entry.second.node == node && !entry.second.isLink) {
+        return JoinPath(CanonicalPath(folder.first), entry.second.name);
+      }
+    }
+  }
+  return {};
 }
 
 void PowerCutFileSystem::MakeFolders(const std::u16string& path) {
@@ -90,7 +136,7 @@ void PowerCutFileSystem::MakeFolders(const std::u16string& path) {
 void PowerCutFileSystem::WriteFile(const std::u16string& path, const std::string& content,
                                    FileAttributes attributes) {
   const Place place = Find(path);
-  if (place.parent == 0 || place.node != 0) throw std::runtime_error("model: cannot write the file");
+  if (place.parent == 0 || place.entry != nullptr) throw std::runtime_error("model: cannot write the file");
   const uint64_t node = live_.nextNode++;
   DiskImage::Node file;
   file.volume = place.volume;
@@ -98,15 +144,27 @@ void PowerCutFileSystem::WriteFile(const std::u16string& path, const std::string
   file.attributes = attributes;
   file.modified = ++live_.clock;
   live_.nodes[node] = file;
-  live_.folders[place.parent][FoldCase(place.name)] = {place.name, node, false};
+  live_.folders[place.parent][FoldCase(place.name)] = {place.name, node, false, LinkShows::AsLink};
   base_ = live_;
 }
 
-void PowerCutFileSystem::MakeFolderLink(const std::u16string& link, const std::u16string& target) {
+void PowerCutFileSystem::MakeLink(const std::u16string& link, const std::u16string& target, LinkShows shows) {
   const Place place = Find(link);
   const Place to = Find(target);
-  if (place.parent == 0 || place.node != 0 || to.node == 0) throw std::runtime_error("model: cannot make the link");
-  live_.folders[place.parent][FoldCase(place.name)] = {place.name, to.node, true};
+  if (place.parent == 0 || place.entry != nullptr || to.node == 0) throw std::runtime_error("model: cannot link");
+  live_.folders[place.parent][FoldCase(place.name)] = {place.name, to.node, true, shows};
+  base_ = live_;
+}
+
+void PowerCutFileSystem::MakeHardLink(const std::u16string& link, const std::u16string& existing) {
+  const Place place = Find(link);
+  const Place to = Find(existing);
+  if (place.parent == 0 || place.entry != nullptr || to.node == 0 || place.volume != to.volume ||
+      live_.nodes.at(to.node).isFolder) {
+    throw std::runtime_error("model: cannot make the hard link");
+  }
+  live_.folders[place.parent][FoldCase(place.name)] = {place.name, to.node, false, LinkShows::AsLink};
+  ++live_.nodes.at(to.node).names;
   base_ = live_;
 }
 
@@ -116,14 +174,27 @@ std::optional<std::string> PowerCutFileSystem::ReadFile(const std::u16string& pa
   return live_.nodes.at(place.node).content;
 }
 
+std::optional<FileInfo> PowerCutFileSystem::Look(const std::u16string& path) const {
+  const Place place = Find(path);
+  if (place.node == 0) return std::nullopt;
+  return InfoOf(place, place.name);
+}
+
+bool PowerCutFileSystem::IsLinkEntry(const std::u16string& path) const {
+  const Place place = Find(path);
+  return place.entry != nullptr && place.entry->isLink;
+}
+
 void PowerCutFileSystem::StartRecording() {
   base_ = live_;
   log_.clear();
 }
 
+void PowerCutFileSystem::WriteBack() { Record(Change{Change::WriteBack}); }
+
 std::string PowerCutFileSystem::DescribeChange(size_t index) const {
-  static const char* const kNames[] = {"add",          "remove", "rename", "set attributes", "write content",
-                                       "flush file", "flush folder"};
+  static const char* const kNames[] = {"add",          "remove",     "rename",       "set attributes", "set times",
+                                       "write content", "flush file", "flush folder", "write-back"};
   const Change& change = log_.at(index);
   std::string text = kNames[change.kind];
   if (!change.name.empty()) text += " " + EncodeUtf8(change.name);
@@ -131,21 +202,56 @@ std::string PowerCutFileSystem::DescribeChange(size_t index) const {
   return text;
 }
 
-void PowerCutFileSystem::Apply(DiskImage& image, const Change& change) {
+namespace {
+
+// One name fewer for a node; with none left its space is free, whatever
+// other entries still lead there.
+void DropName(DiskImage& image, uint64_t node) {
+  const auto found = image.nodes.find(node);
+  if (found == image.nodes.end()) return;
+  if (--found->second.names <= 0 && !found->second.isFolder) found->second.content = kFreed;
+}
+
+// Puts `entry` under its name in `folder`; a real entry that had the name
+// loses it.
+void PutEntry(DiskImage& image, uint64_t folder, DiskImage::Entry entry) {
+  auto& entries = image.folders[folder];
+  const std::u16string key = FoldCase(entry.name);
+  const auto old = entries.find(key);
+  if (old != entries.end() && !old->second.isLink) DropName(image, old->second.node);
+  entries[key] = std::move(entry);
+}
+
+}  // namespace
+
+// `clearsOldName` false replays only the first half of a rename: the new
+// name written, the old one not yet cleared.
+void PowerCutFileSystem::Apply(DiskImage& image, const Change& change, bool clearsOldName) {
   switch (change.kind) {
     case Change::AddEntry:
       image.nodes.emplace(change.node, change.made);
       if (change.made.isFolder) image.folders[change.node];
-      image.folders[change.folder][FoldCase(change.name)] = {change.name, change.node, false};
+      PutEntry(image, change.folder, {change.name, change.node, false, LinkShows::AsLink});
       break;
-    case Change::RemoveEntry:
-      image.folders[change.folder].erase(FoldCase(change.name));
+    case Change::RemoveEntry: {
+      auto& entries = image.folders[change.folder];
+      const auto old = entries.find(FoldCase(change.name));
+      if (old == entries.end() || old->second.node != change.node) break;
+      const bool isLink = old->second.isLink;
+      entries.erase(old);
+      if (!isLink) DropName(image, change.node);
       break;
+    }
     case Change::Rename: {
       auto& from = image.folders[change.folder];
       const auto old = from.find(FoldCase(change.name));
-      if (old != from.end() && old->second.node == change.node) from.erase(old);
-      image.folders[change.toFolder][FoldCase(change.toName)] = {change.toName, change.node, false};
+      if (old == from.end() || old->second.node != change.node) break;
+      DiskImage::Entry moved = old->second;
+      moved.name = change.toName;
+      // Left uncleared, the old name is a second one the file system does
+      // not count: the space goes when either name goes.
+      if (clearsOldName) from.erase(old);
+      PutEntry(image, change.toFolder, std::move(moved));
       break;
     }
     case Change::SetAttributes: {
@@ -153,16 +259,19 @@ void PowerCutFileSystem::Apply(DiskImage& image, const Change& change) {
       if (node != image.nodes.end()) node->second.attributes = change.attributes;
       break;
     }
+    case Change::SetTimes: {
+      const auto node = image.nodes.find(change.node);
+      if (node != image.nodes.end()) node->second.modified = change.made.modified;
+      break;
+    }
     case Change::WriteContent: {
       const auto node = image.nodes.find(change.node);
-      if (node != image.nodes.end()) {
-        node->second.content = change.made.content;
-        node->second.modified = change.made.modified;
-      }
+      if (node != image.nodes.end()) node->second.content = change.made.content;
       break;
     }
     case Change::FlushFile:
     case Change::FlushFolder:
+    case Change::WriteBack:
       break;
   }
 }
@@ -173,63 +282,142 @@ Status PowerCutFileSystem::Record(Change change) {
   return Status::Ok();
 }
 
+namespace {
+
+bool IsEntryChange(int kind) { return kind <= 2; }  // AddEntry, RemoveEntry, Rename
+bool IsNodeChange(int kind) { return kind == 3 || kind == 4; }  // SetAttributes, SetTimes
+
+}  // namespace
+
 std::vector<DiskImage> PowerCutFileSystem::CrashStates(size_t cut, size_t limit, std::mt19937_64& random,
-                                                       double& possible) const {
-  // Which folder changes a flush made durable, and the choice the cut leaves for the rest.
-  std::vector<size_t> metadata;
+                                                       double& possible, bool corners) const {
+  const bool ordered = persistence_ == Persistence::OrderedMetadata;
+  const bool foldersFlush = persistence_ != Persistence::NoFolderFlush;
+  auto writtenBackAfter = [&](size_t i) {
+    for (size_t j = i + 1; j < cut; ++j) {
+      if (log_[j].kind == Change::WriteBack) return true;
+    }
+    return false;
+  };
+  auto folderFlushedAfter = [&](size_t i, uint64_t folder) {
+    for (size_t j = i + 1; j < cut && foldersFlush; ++j) {
+      if (log_[j].kind == Change::FlushFolder && log_[j].folder == folder) return true;
+    }
+    return false;
+  };
+  auto nodeFlushedAfter = [&](size_t i, uint64_t node) {
+    for (size_t j = i + 1; j < cut; ++j) {
+      if (log_[j].kind == Change::FlushFile && log_[j].node == node) return true;
+      if (log_[j].kind == Change::FlushFolder && log_[j].folder == node && foldersFlush) return true;
+    }
+    return false;
+  };
+  auto anyFlushAfter = [&](size_t i) {
+    for (size_t j = i + 1; j < cut; ++j) {
+      if (log_[j].kind == Change::FlushFile || (log_[j].kind == Change::FlushFolder && foldersFlush)) return true;
+    }
+    return false;
+  };
+
+  // Each metadata change a cut may keep or lose is a choice; a rename
+  // without a journal is two, the new name and the old one's clearing, and
+  // the second never reaches the disk without the first.
+  struct Choice {
+    size_t change = 0;
+    int options = 2;   // 2: lost or kept; 3: a rename lost, under both names, or done
+    bool half = false;  // the new name is durable, the old one's clearing is not
+  };
+  std::vector<size_t> metadata;        // in order, with whether it is durable
   std::vector<bool> durable;
+  std::vector<Choice> choices;         // Weak: the open ones
+  std::map<size_t, bool> fixedHalf;    // Weak: renames durable in their first half only
   for (size_t i = 0; i < cut; ++i) {
-    if (!IsMetadata(log_[i].kind)) continue;
-    bool flushed = false;
-    for (size_t j = i + 1; j < cut && !flushed; ++j) {
-      if (log_[j].kind != Change::FlushFolder || persistence_ == Persistence::NoFolderFlush) continue;
-      flushed = persistence_ == Persistence::OrderedMetadata || log_[j].folder == log_[i].folder ||
-                (log_[i].kind == Change::Rename && log_[j].folder == log_[i].toFolder);
+    const Change& change = log_[i];
+    if (!IsEntryChange(change.kind) && !IsNodeChange(change.kind)) continue;
+    bool flushed = writtenBackAfter(i) || (ordered && anyFlushAfter(i));
+    if (!ordered && !flushed) {
+      if (change.kind == Change::Rename) {
+        const bool oldCleared = folderFlushedAfter(i, change.folder);
+        const bool newWritten = oldCleared || folderFlushedAfter(i, change.toFolder);
+        flushed = oldCleared;
+        if (!flushed) {
+          if (newWritten) {
+            fixedHalf[i] = true;
+            choices.push_back({i, 2, true});
+          } else {
+            choices.push_back({i, 3, false});
+          }
+        }
+      } else {
+        flushed = IsEntryChange(change.kind) ? folderFlushedAfter(i, change.folder) : nodeFlushedAfter(i, change.node);
+        if (!flushed) choices.push_back({i, 2, false});
+      }
     }
     metadata.push_back(i);
     durable.push_back(flushed);
   }
-  std::vector<size_t> open;  // indices into `metadata` a cut may keep or lose
   size_t durablePrefix = 0;
   for (size_t k = 0; k < metadata.size(); ++k) {
-    if (durable[k]) {
-      durablePrefix = k + 1;
-    } else {
-      open.push_back(k);
-    }
+    if (durable[k]) durablePrefix = k + 1;
   }
   // Contents written and not flushed since, per node: they may read back old,
   // as zeros, cut short, or whole.
   std::vector<size_t> unflushedWrites;
   for (size_t i = 0; i < cut; ++i) {
-    if (log_[i].kind != Change::WriteContent) continue;
-    bool flushed = false;
-    for (size_t j = i + 1; j < cut && !flushed; ++j) {
-      flushed = log_[j].kind == Change::FlushFile && log_[j].node == log_[i].node;
+    if (log_[i].kind == Change::WriteContent && !writtenBackAfter(i) && !nodeFlushedAfter(i, log_[i].node)) {
+      unflushedWrites.push_back(i);
     }
-    if (!flushed) unflushedWrites.push_back(i);
   }
   constexpr int kContentForms = 4;
 
-  const bool ordered = persistence_ == Persistence::OrderedMetadata;
-  const double metadataChoices =
-      ordered ? static_cast<double>(metadata.size() - durablePrefix + 1) : std::pow(2.0, open.size());
-  possible = metadataChoices * std::pow(static_cast<double>(kContentForms), unflushedWrites.size());
+  // A state is one number per choice (Weak) or the prefix length (ordered),
+  // and a form per unflushed write.
+  std::vector<int> radices;
+  if (ordered) {
+    radices.push_back(static_cast<int>(metadata.size() - durablePrefix + 1));
+  } else {
+    for (const Choice& choice : choices) radices.push_back(choice.options);
+  }
+  const size_t metadataDigits = radices.size();
+  for (size_t w = 0; w < unflushedWrites.size(); ++w) radices.push_back(kContentForms);
+  possible = 1;
+  for (int radix : radices) possible *= radix;
 
-  // One state: `keep` says which metadata changes survive, `forms` how each unflushed write reads.
-  auto build = [&](const std::vector<bool>& keep, const std::vector<int>& forms) {
+  auto build = [&](const std::vector<int>& digits) {
     DiskImage image = base_;
     // Numbers handed out before the cut stay taken, whether or not their nodes survived.
     image.nextNode = live_.nextNode;
     image.clock = live_.clock;
+    // For each metadata change: 0 lost, 1 only its new name (a rename), 2 kept.
+    std::map<size_t, int> kept;
+    if (ordered) {
+      for (size_t k = 0; k < metadata.size(); ++k) {
+        kept[metadata[k]] = k < durablePrefix + static_cast<size_t>(digits[0]) ? 2 : 0;
+      }
+    } else {
+      for (size_t k = 0; k < metadata.size(); ++k) kept[metadata[k]] = durable[k] ? 2 : 0;
+      for (size_t c = 0; c < choices.size(); ++c) {
+        const Choice& choice = choices[c];
+        const int digit = digits[c];
+        if (choice.half) {
+          kept[choice.change] = digit == 0 ? 1 : 2;
+        } else if (choice.options == 3) {
+          kept[choice.change] = digit;
+        } else {
+          kept[choice.change] = digit == 0 ? 0 : 2;
+        }
+      }
+    }
     std::map<size_t, int> formOf;
-    for (size_t w = 0; w < unflushedWrites.size(); ++w) formOf[unflushedWrites[w]] = forms[w];
-    size_t m = 0;
+    for (size_t w = 0; w < unflushedWrites.size(); ++w) formOf[unflushedWrites[w]] = digits[metadataDigits + w];
     for (size_t i = 0; i < cut; ++i) {
       const Change& change = log_[i];
-      if (IsMetadata(change.kind)) {
-        if (keep[m++]) {
+      const auto keep = kept.find(i);
+      if (keep != kept.end()) {
+        if (keep->second == 2) {
           Apply(image, change);
+        } else if (keep->second == 1) {
+          Apply(image, change, false);
         } else if (change.kind == Change::AddEntry) {
           // The node is written all the same; only no folder names it.
           image.nodes.emplace(change.node, change.made);
@@ -250,57 +438,42 @@ std::vector<DiskImage> PowerCutFileSystem::CrashStates(size_t cut, size_t limit,
     }
     return image;
   };
-  auto keepFor = [&](uint64_t choice) {
-    std::vector<bool> keep(metadata.size(), false);
-    if (ordered) {
-      for (size_t k = 0; k < durablePrefix + choice; ++k) keep[k] = true;
-    } else {
-      for (size_t k = 0; k < metadata.size(); ++k) keep[k] = durable[k];
-      for (size_t o = 0; o < open.size(); ++o) keep[open[o]] = ((choice >> o) & 1) != 0;
-    }
-    return keep;
-  };
-  auto formsFor = [&](uint64_t choice) {
-    std::vector<int> forms(unflushedWrites.size());
-    for (int& form : forms) {
-      form = static_cast<int>(choice % kContentForms);
-      choice /= kContentForms;
-    }
-    return forms;
-  };
 
   std::vector<DiskImage> states;
-  const uint64_t metadataCount = static_cast<uint64_t>(metadataChoices);
-  const uint64_t formCount = static_cast<uint64_t>(possible / metadataChoices);
+  std::vector<int> digits(radices.size(), 0);
   if (possible <= static_cast<double>(limit)) {
-    for (uint64_t m = 0; m < metadataCount; ++m) {
-      for (uint64_t f = 0; f < formCount; ++f) states.push_back(build(keepFor(m), formsFor(f)));
+    for (;;) {
+      states.push_back(build(digits));
+      size_t d = 0;
+      while (d < digits.size() && ++digits[d] == radices[d]) digits[d++] = 0;
+      if (d == digits.size()) return states;
     }
-    return states;
   }
-  const uint64_t everything = ordered ? metadataCount - 1 : (uint64_t{1} << open.size()) - 1;
-  states.push_back(build(keepFor(0), formsFor(0)));
-  states.push_back(build(keepFor(everything), formsFor(formCount - 1)));
-  std::set<std::pair<uint64_t, uint64_t>> drawn{{0, 0}, {everything, formCount - 1}};
+  std::set<std::vector<int>> drawn;
+  std::vector<int> everything(radices.size());
+  for (size_t d = 0; d < radices.size(); ++d) everything[d] = radices[d] - 1;
+  for (const std::vector<int>& corner : {digits, everything}) {
+    if (!corners) break;
+    drawn.insert(corner);
+    states.push_back(build(corner));
+  }
   while (states.size() < limit) {
-    const uint64_t m = ordered ? random() % metadataCount : (open.size() >= 64 ? random() : random() % (everything + 1));
-    const uint64_t f = random() % formCount;
-    if (!drawn.insert({m, f}).second) continue;
-    states.push_back(build(keepFor(m), formsFor(f)));
+    for (size_t d = 0; d < radices.size(); ++d) digits[d] = static_cast<int>(random() % radices[d]);
+    if (drawn.insert(digits).second) states.push_back(build(digits));
   }
   return states;
 }
 
-FileInfo PowerCutFileSystem::InfoOf(const Place& place, const std::u16string& name, bool isLink) const {
+FileInfo PowerCutFileSystem::InfoOf(const Place& place, const std::u16string& name) const {
   const DiskImage::Node& node = live_.nodes.at(place.node);
   FileInfo info;
   info.Name = name;
   info.IsFolder = node.isFolder;
-  info.IsLink = isLink;
+  info.IsLink = place.entry != nullptr && place.entry->isLink && place.entry->shows == LinkShows::AsLink;
   info.Attributes = node.attributes;
   info.Size = node.isFolder ? 0 : node.content.size();
   info.Modified = node.modified;
-  info.VolumeId = place.volume;
+  info.VolumeId = node.volume;
   info.FileId = place.node;
   return info;
 }
@@ -310,9 +483,13 @@ Status PowerCutFileSystem::ListFolder(const std::u16string& folder, std::vector<
   const Place place = Find(folder);
   if (place.node == 0 || !live_.nodes.at(place.node).isFolder) return Error(StatusCode::NotFound);
   for (const auto& child : live_.folders.at(place.node)) {
-    Place entry = place;
+    Place entry;
+    entry.volume = place.volume;
+    entry.parent = place.node;
+    entry.entry = &child.second;
     entry.node = child.second.node;
-    entries.push_back(InfoOf(entry, child.second.name, child.second.isLink));
+    if (child.second.isLink && live_.nodes.at(entry.node).names <= 0) continue;  // leads nowhere
+    entries.push_back(InfoOf(entry, child.second.name));
   }
   return Status::Ok();
 }
@@ -320,15 +497,37 @@ Status PowerCutFileSystem::ListFolder(const std::u16string& folder, std::vector<
 Status PowerCutFileSystem::GetInfo(const std::u16string& path, FileInfo& info) {
   const Place place = Find(path);
   if (place.node == 0) return Error(StatusCode::NotFound);
-  info = InfoOf(place, SplitAtLastSeparator(TrimTrailingSeparators(path)).Name,
-                place.entry != nullptr && place.entry->isLink);
+  info = InfoOf(place, SplitAtLastSeparator(TrimTrailingSeparators(path)).Name);
   return Status::Ok();
+}
+
+// Every link on the way resolved, as GetFinalPathNameByHandle gives it
+// (and, under Wine, also for a Linux symlink).
+Status PowerCutFileSystem::ResolvedPath(const std::u16string& path, std::u16string& resolved) {
+  const size_t rootLength = RootLength(path);
+  const auto root = rootLength == 0 ? live_.roots.end()
+                                    : live_.roots.find(FakeVolumeKey(std::u16string_view(path).substr(0, rootLength)));
+  if (root == live_.roots.end()) return Error(StatusCode::NotFound);
+  uint64_t node = root->second;
+  resolved = CanonicalPath(node);
+  for (const std::u16string& part : FakePathComponents(path, rootLength)) {
+    const DiskImage::Node& folder = live_.nodes.at(node);
+    if (!folder.isFolder || folder.names <= 0) return Error(StatusCode::NotFound);
+    const auto& entries = live_.folders.at(node);
+    const auto found = entries.find(FoldCase(part));
+    if (found == entries.end()) return Error(StatusCode::NotFound);
+    node = found->second.node;
+    if (found->second.isLink && live_.nodes.at(node).names <= 0) return Error(StatusCode::NotFound);
+    resolved = found->second.isLink ? CanonicalPath(node) : JoinPath(resolved, found->second.name);
+  }
+  if (live_.nodes.at(node).names <= 0 && live_.nodes.at(node).isFolder) return Error(StatusCode::NotFound);
+  return resolved.empty() ? Error(StatusCode::NotFound) : Status::Ok();
 }
 
 Status PowerCutFileSystem::CreateFolder(const std::u16string& path) {
   const Place place = Find(path);
-  if (place.node != 0) return Error(StatusCode::Exists);
-  if (place.parent == 0) return Error(StatusCode::NotFound);
+  if (place.entry != nullptr) return Error(StatusCode::Exists);
+  if (place.parent == 0) return Error(place.node != 0 ? StatusCode::Exists : StatusCode::NotFound);
   Change change{Change::AddEntry};
   change.folder = place.parent;
   change.name = place.name;
@@ -340,7 +539,7 @@ Status PowerCutFileSystem::CreateFolder(const std::u16string& path) {
 }
 
 Status PowerCutFileSystem::Rename(const std::u16string& from, const std::u16string& to, bool replace) {
-  const Place source = Find(from);
+  const Place source = Acted(Find(from));
   if (source.node == 0 || source.parent == 0) return Error(StatusCode::NotFound);
   const Place target = Find(to);
   if (target.volume != source.volume) return Error(StatusCode::CrossDevice);
@@ -356,10 +555,14 @@ Status PowerCutFileSystem::Rename(const std::u16string& from, const std::u16stri
     up = parent;
   }
   const bool sourceIsFolder = live_.nodes.at(source.node).isFolder;
-  if (target.node != 0 && target.node != source.node) {
+  const bool sameEntry = target.parent == source.parent && target.entry == source.entry;
+  if (target.entry != nullptr && !sameEntry) {
     if (!replace) return Error(StatusCode::Exists);
-    const DiskImage::Node& existing = live_.nodes.at(target.node);
-    if (existing.isFolder || sourceIsFolder || existing.attributes.ReadOnly) return Error(StatusCode::AccessDenied);
+    if (sourceIsFolder) return Error(StatusCode::AccessDenied);
+    if (target.node != 0) {
+      const DiskImage::Node& existing = live_.nodes.at(target.node);
+      if (existing.isFolder || existing.attributes.ReadOnly) return Error(StatusCode::AccessDenied);
+    }
   }
   Change change{Change::Rename};
   change.folder = source.parent;
@@ -378,32 +581,48 @@ Status PowerCutFileSystem::MoveReplace(const std::u16string& from, const std::u1
   return Rename(from, to, true);
 }
 
+void PowerCutFileSystem::RecordSetTimes(uint64_t node, int64_t modified) {
+  Change times{Change::SetTimes};
+  times.node = node;
+  times.made.modified = modified;
+  Record(std::move(times));
+}
+
 Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::u16string& to,
-                                         const FileAttributes& createWith, CopyReport* report) {
+                                         const CopySettings& settings, CopyReport* report) {
   const Place source = Find(from);
   if (source.node == 0) return Error(StatusCode::NotFound);
   const DiskImage::Node original = live_.nodes.at(source.node);
   if (original.isFolder) return Error(StatusCode::AccessDenied);
   const Place target = Find(to);
-  if (target.node != 0) return Error(StatusCode::Exists);
+  if (target.entry != nullptr) return Error(StatusCode::Exists);
   if (target.parent == 0) return Error(StatusCode::NotFound);
-  // Three steps, as on a disk: the name, the contents with the source's
-  // time, and the flush that makes the contents durable.
+  // Each a change of its own, as on a disk: the name, the contents, the
+  // source's time, the attributes asked for, and the flush that makes the
+  // file's own part of them durable.
   Change create{Change::AddEntry};
   create.folder = target.parent;
   create.name = target.name;
   create.node = live_.nextNode++;
   create.made.volume = target.volume;
-  create.made.attributes = createWith;
   create.made.modified = ++live_.clock;
   const uint64_t node = create.node;
-  if (report != nullptr) report->CopyId = node;
+  if (report != nullptr) {
+    report->CopyId = node;
+    report->Source = FileStamp::Of(InfoOf(source, {}));
+  }
   Record(std::move(create));
   Change write{Change::WriteContent};
   write.node = node;
   write.made.content = original.content;
-  write.made.modified = original.modified;
   Record(std::move(write));
+  RecordSetTimes(node, original.modified);
+  if (!(settings.Attributes == FileAttributes{})) {
+    Change attributes{Change::SetAttributes};
+    attributes.node = node;
+    attributes.attributes = settings.Attributes;
+    Record(std::move(attributes));
+  }
   Change flush{Change::FlushFile};
   flush.node = node;
   return Record(std::move(flush));
@@ -413,15 +632,22 @@ Status PowerCutFileSystem::SetAttributes(const std::u16string& path, const FileA
   const Place place = Find(path);
   if (place.node == 0) return Error(StatusCode::NotFound);
   Change change{Change::SetAttributes};
-  change.folder = place.parent;
-  change.name = place.name;
   change.node = place.node;
   change.attributes = attributes;
   return Record(std::move(change));
 }
 
+Status PowerCutFileSystem::CopyTimes(const std::u16string& from, const std::u16string& to) {
+  const Place source = Find(from);
+  const Place target = Find(to);
+  if (source.node == 0 || target.node == 0) return Error(StatusCode::NotFound);
+  RecordSetTimes(target.node, live_.nodes.at(source.node).modified);
+  return Status::Ok();
+}
+
+// Wine removes what a Linux symlink leads to; Windows removes a link itself.
 Status PowerCutFileSystem::RemoveFile(const std::u16string& path) {
-  const Place place = Find(path);
+  const Place place = Acted(Find(path));
   if (place.node == 0 || place.parent == 0) return Error(StatusCode::NotFound);
   const DiskImage::Node& node = live_.nodes.at(place.node);
   if (node.isFolder || node.attributes.ReadOnly) return Error(StatusCode::AccessDenied);
@@ -432,12 +658,35 @@ Status PowerCutFileSystem::RemoveFile(const std::u16string& path) {
   return Record(std::move(change));
 }
 
-// A link goes with the link alone, as RemoveDirectoryW removes a folder link.
-Status PowerCutFileSystem::RemoveEmptyFolder(const std::u16string& path) {
+// As the Win32 backend does: a link that shows as its target is refused
+// (under Wine its removal would take the target), a read-only file goes.
+Status PowerCutFileSystem::RemoveFileIfUnchanged(const std::u16string& path, const FileStamp& expected,
+                                                 bool& changed) {
+  changed = false;
   const Place place = Find(path);
-  if (place.node == 0 || !live_.nodes.at(place.node).isFolder) return Error(StatusCode::NotFound);
+  if (place.node == 0 || place.parent == 0) return Error(StatusCode::NotFound);
+  const DiskImage::Node& node = live_.nodes.at(place.node);
+  if (node.isFolder || !expected.Matches(FileStamp::Of(InfoOf(place, place.name)))) {
+    changed = true;
+    return Status::Ok();
+  }
+  if (place.entry->isLink && place.entry->shows == LinkShows::AsTarget) return Error(StatusCode::Unsupported);
+  Change change{Change::RemoveEntry};
+  change.folder = place.parent;
+  change.name = place.entry->name;
+  change.node = place.node;
+  return Record(std::move(change));
+}
+
+// A link shown as a link goes with the link alone, as RemoveDirectoryW
+// removes a folder link; one shown as its target takes the target if empty.
+Status PowerCutFileSystem::RemoveEmptyFolder(const std::u16string& path) {
+  const Place found = Find(path);
+  if (found.node == 0 || !live_.nodes.at(found.node).isFolder) return Error(StatusCode::NotFound);
+  const Place place = Acted(found);
   if (place.parent == 0) return Error(StatusCode::AccessDenied);
-  if (!place.entry->isLink && !live_.folders.at(place.node).empty()) return Error(StatusCode::NotEmpty);
+  const bool linkItself = place.entry->isLink;
+  if (!linkItself && !live_.folders.at(place.node).empty()) return Error(StatusCode::NotEmpty);
   Change change{Change::RemoveEntry};
   change.folder = place.parent;
   change.name = place.entry->name;

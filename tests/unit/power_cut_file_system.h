@@ -15,18 +15,28 @@ namespace savrin {
 // What survives a power cut, as file systems promise it.
 enum class Persistence {
   // A journalling file system (NTFS, ext4 with ordered data): the changes
-  // to folders reach the disk in the order they were made, so a cut keeps
-  // a prefix of them, and a folder flush commits all that came before it.
+  // to folders and to files' attributes and times reach the disk in the
+  // order they were made, so a cut keeps a prefix of them, and any flush
+  // commits all that came before it. A rename is one step.
   OrderedMetadata,
-  // No ordering (ext2, ext4 without a journal, XFS under some loads): any
-  // subset of the folder changes a flush has not yet covered survives; a
-  // folder flush makes that folder's changes durable.
+  // No journal (FAT on a USB stick, ext2, ext4 without a journal): any
+  // subset of the changes no flush has covered survives. A folder flush
+  // covers that folder's entries, a file flush that file's contents,
+  // times and attributes (a folder's own by its folder flush). A rename
+  // writes the new name before it clears the old one, so a cut can leave
+  // the file under both names; the file system still counts one, and
+  // removing either name frees what both lead to.
   Weak,
   // A share that cannot flush a folder: as Weak, but a folder flush makes
   // nothing durable and says so (the platform reports it as not supported).
   NoFolderFlush,
 };
 const char* PersistenceName(Persistence persistence);
+
+// How a link shows. Windows' own links and junctions are listed as links
+// and act on themselves; a Linux symlink under Wine is listed as what it
+// leads to, and a removal or rename through it acts on that.
+enum class LinkShows { AsLink, AsTarget };
 
 // A disk as the power-cut model sees it: files and folders are numbered
 // nodes, folders hold named entries that point at nodes. Copyable, so that
@@ -38,11 +48,13 @@ struct DiskImage {
     std::string content;
     FileAttributes attributes;
     int64_t modified = 0;
+    int names = 1;  // the names the file system counts (hard links; not a cut rename's second name)
   };
   struct Entry {
     std::u16string name;  // as spelled when it was made
     uint64_t node = 0;
-    bool isLink = false;  // a folder link: resolves to `node`, which lives elsewhere
+    bool isLink = false;  // leads to `node`, which has a name of its own elsewhere
+    LinkShows shows = LinkShows::AsLink;
   };
   std::map<uint64_t, Node> nodes;
   std::map<uint64_t, std::map<std::u16string, Entry>> folders;  // by folded name
@@ -52,16 +64,16 @@ struct DiskImage {
 };
 
 // An in-memory file system that records every change together with what
-// makes it durable: a file's contents by a flush of that file (the copy
-// flushes what it wrote), a folder's entries (made, renamed in or out,
-// removed, attributes changed) by a flush of that folder. From the record
-// it produces the states the disk may come back in after a power cut that
-// follows any number of the changes, under each persistence model.
+// makes it durable, and produces from the record the states the disk may
+// come back in after a power cut that follows any number of the changes,
+// under each persistence model. Contents written and not flushed may read
+// back old, as zeros, cut short or whole. Time passing is a change of its
+// own (WriteBack): the file system writes back everything it was given.
 //
 // Names compare without regard to case, a move between volumes is
-// CrossDevice, a read-only file is neither replaced nor removed; a folder
-// link is listed as a link and followed by every other call, as a Linux
-// symlink is under Wine.
+// CrossDevice, a read-only file is neither replaced nor removed. Links,
+// hard links and drive aliases behave as Wine shows them on Linux (or, for
+// links that show as links, as Windows' own).
 class PowerCutFileSystem final : public FileSystem {
  public:
   explicit PowerCutFileSystem(Persistence persistence, DiskImage image = {});
@@ -69,11 +81,21 @@ class PowerCutFileSystem final : public FileSystem {
   // Test side: none of these is recorded; StartRecording makes all of it
   // the durable starting state.
   void AddVolume(const std::u16string& root);
+  // A drive letter for a folder of another volume (subst, a mapped share).
+  void AddAlias(const std::u16string& root, const std::u16string& folder);
   void MakeFolders(const std::u16string& path);
   void WriteFile(const std::u16string& path, const std::string& content, FileAttributes attributes = {});
-  void MakeFolderLink(const std::u16string& link, const std::u16string& target);
+  void MakeLink(const std::u16string& link, const std::u16string& target, LinkShows shows = LinkShows::AsLink);
+  void MakeHardLink(const std::u16string& link, const std::u16string& existing);
+  // Through links, as a user opening the path would read it; nothing for a
+  // folder, a missing file or a link whose file is gone.
   std::optional<std::string> ReadFile(const std::u16string& path) const;
+  std::optional<FileInfo> Look(const std::u16string& path) const;
+  bool IsLinkEntry(const std::u16string& path) const;
   void StartRecording();
+
+  // Time passing: everything done so far reaches the disk.
+  void WriteBack();
 
   size_t ChangeCount() const { return log_.size(); }
   std::string DescribeChange(size_t index) const;
@@ -83,18 +105,23 @@ class PowerCutFileSystem final : public FileSystem {
   // first `cut` recorded changes. All of them when there are at most
   // `limit`, otherwise `limit` drawn with `random` (the durable-only and
   // everything-written states always among them); `possible` tells how
-  // many there are in all.
-  std::vector<DiskImage> CrashStates(size_t cut, size_t limit, std::mt19937_64& random, double& possible) const;
+  // many there are in all. Without `corners` the states drawn are all
+  // random ones.
+  std::vector<DiskImage> CrashStates(size_t cut, size_t limit, std::mt19937_64& random, double& possible,
+                                     bool corners = true) const;
 
   Status ListFolder(const std::u16string& folder, std::vector<FileInfo>& entries) override;
   Status GetInfo(const std::u16string& path, FileInfo& info) override;
+  Status ResolvedPath(const std::u16string& path, std::u16string& resolved) override;
   Status CreateFolder(const std::u16string& path) override;
   Status MoveNoReplace(const std::u16string& from, const std::u16string& to) override;
   Status MoveReplace(const std::u16string& from, const std::u16string& to) override;
-  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const FileAttributes& createWith,
+  Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const CopySettings& settings,
                        CopyReport* report) override;
   Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) override;
+  Status CopyTimes(const std::u16string& from, const std::u16string& to) override;
   Status RemoveFile(const std::u16string& path) override;
+  Status RemoveFileIfUnchanged(const std::u16string& path, const FileStamp& expected, bool& changed) override;
   Status RemoveEmptyFolder(const std::u16string& path) override;
   Status FlushFolder(const std::u16string& folder) override;
   Status TryOpenExclusive(const std::u16string& path) override;
@@ -102,31 +129,38 @@ class PowerCutFileSystem final : public FileSystem {
 
  private:
   struct Change {
-    enum Kind { AddEntry, RemoveEntry, Rename, SetAttributes, WriteContent, FlushFile, FlushFolder };
+    enum Kind { AddEntry, RemoveEntry, Rename, SetAttributes, SetTimes, WriteContent, FlushFile, FlushFolder, WriteBack };
     explicit Change(Kind what) : kind(what) {}
     Kind kind;
-    uint64_t folder = 0;       // where the entry is (or, for a rename, was)
+    uint64_t folder = 0;       // where the entry is (or, for a rename, was); the folder flushed
     uint64_t toFolder = 0;     // a rename's new folder
     std::u16string name;       // the entry's name (a rename's old name)
     std::u16string toName;     // a rename's new name
     uint64_t node = 0;
-    DiskImage::Node made;      // AddEntry: the node as created; WriteContent: its new content and time
+    DiskImage::Node made;      // AddEntry: the node as created; WriteContent: its content; SetTimes: its time
     FileAttributes attributes;
   };
+  // Where a path leads: the entry's folder and the entry, and the node it
+  // names (through a link, the node the link leads to; 0 when nothing).
   struct Place {
     uint64_t volume = 0;
     uint64_t parent = 0;  // 0 when the path is a root or its folder is missing
     std::u16string name;
     const DiskImage::Entry* entry = nullptr;
-    uint64_t node = 0;  // 0 when nothing has that name
+    uint64_t node = 0;
   };
 
   Place Find(const DiskImage& image, const std::u16string& path) const;
   Place Find(const std::u16string& path) const { return Find(live_, path); }
+  // What a removal or rename through `place` acts on: the entry itself, or
+  // for a link shown as its target, the target's own name.
+  Place Acted(const Place& place) const;
+  std::u16string CanonicalPath(uint64_t node) const;
   Status Record(Change change);
-  static void Apply(DiskImage& image, const Change& change);
-  FileInfo InfoOf(const Place& place, const std::u16string& name, bool isLink) const;
+  static void Apply(DiskImage& image, const Change& change, bool clearsOldName = true);
+  FileInfo InfoOf(const Place& place, const std::u16string& name) const;
   Status Rename(const std::u16string& from, const std::u16string& to, bool replace);
+  void RecordSetTimes(uint64_t node, int64_t modified);
 
   const Persistence persistence_;
   DiskImage base_;  // what was durable when recording started
