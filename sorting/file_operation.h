@@ -72,29 +72,46 @@ inline constexpr unsigned kMaxNameAttempts = 10000;
 // Thumbs.db stays put); a plain name takes the one entry of that name, file
 // or folder, hidden or not, since the user named it.
 //
-// What is guaranteed, if the process dies or the power goes at any moment:
-// every file is where it was or complete where it went, and nothing in sight
-// holds a torn file. Proven against a model of the disk (the power-cut test)
-// that keeps only what was made durable, under three kinds of persistence:
-// folder changes reaching the disk in order (NTFS, journalling file
-// systems), in any order (no ordering guarantees), and not at all until
-// written back (a share that cannot flush a folder).
+// What is guaranteed, if the process dies or the power goes at any moment,
+// in a pass, between passes or in the passes after a cut: every file is
+// where it was or complete where it went, no name in sight holds a torn,
+// zero-filled or freed file, an arrival has its source's attributes and
+// last-write time, and no folder copy is in sight with files missing.
+// Proven against a model of the disk (the power-cut test) that keeps only
+// what was made durable and, of the rest, any part; time passing (the file
+// system writing back) is an event of its own there, never assumed. Three
+// kinds of persistence: changes to folders, attributes and times reaching
+// the disk in order, any flush committing all before it (NTFS, journalling
+// file systems); in any order, a folder flush covering that folder's names
+// and a file flush that file's contents, times and attributes, and a rename
+// able to leave the file under both names (FAT, ext2, ext4 without a
+// journal); and as the latter on a volume that cannot flush a folder (a
+// network share).
 //
 // Within a volume an item is renamed, one atomic step, with no flush. Copies
-// and moves between volumes go through a hidden temporary
-// ("~savrin-<hex>.part", temporary_name.h) in the destination folder: the
-// copy is written and flushed (one file flush each), checked against the
-// source's size and renamed into place. A move then flushes the destination
-// folder (one folder flush each) and removes its source only after that, and
-// only if the source did not change meanwhile. A folder moved between
-// volumes flushes each folder of its copy as well.
+// and moves between volumes go through a temporary ("~savrin-<hex>.part",
+// temporary_name.h) in the destination folder: the copy is written, given
+// its attributes and times, and flushed (one file flush each), checked
+// against the source's size and renamed into place. A move then flushes the
+// destination folder (one folder flush each) and removes its source only
+// after that, and only if the source is still as it was copied (size, time,
+// file id and change time). A folder copied or moved between volumes has
+// each folder of its copy flushed before it is placed, or is not placed at
+// all. A destination folder the pass makes has its name flushed in its
+// parent once, when it is made (folder_path.h).
 //
-// On a volume that cannot flush a folder the name of the copy is not known
-// to be durable, so the source stays (SourceKept); the next pass finds the
-// copy in place (same size, time and bytes) and removes the source then
-// (FoundInPlace), by when the file system has written the name back. The
-// same finding finishes a move that a power cut interrupted after the copy
-// was placed, so a file is never moved twice.
+// A move between volumes that a cut interrupted after its copy was placed
+// is finished by the next pass: it finds the copy in place (same size, time
+// and bytes, a file of its own) and removes the source once the copy's name
+// is flushed (FoundInPlace), so a file is never moved twice.
+//
+// A volume that cannot flush a folder never says a name is on the disk.
+// There a move from another volume copies and keeps its source
+// (SourceKept), for good: later passes know the copy by its name, size and
+// time, and neither copy again nor remove the source. A folder is neither
+// moved nor copied there (Failed, Unsupported): no order of steps makes a
+// tree of names durable. Within such a volume a rename is the file system's
+// one step, as durable as it makes it.
 //
 // If a source changed, or cannot be removed, the copy is removed again so the
 // move did not happen, but only while the source is still there and only the
@@ -104,10 +121,6 @@ inline constexpr unsigned kMaxNameAttempts = 10000;
 // lost anyway). Two engines on one folder may so leave a duplicate, never a
 // loss.
 //
-// A folder is not moved between volumes onto one that cannot flush a
-// folder: there no order of steps makes a tree of names durable before its
-// source goes (Failed, Unsupported; it can still be copied there).
-//
 // A folder moved between volumes is copied whole first; if its source then
 // cannot be removed completely, the files and folders that were removed are
 // all in the copy, and what remains in the source is what could not be
@@ -115,8 +128,27 @@ inline constexpr unsigned kMaxNameAttempts = 10000;
 // together with the folders that hold it: SourceKept. If not even the first
 // of them could be removed, the copy is removed instead.
 //
-// The clean-up of temporaries left by a crash never follows a link and
-// never touches one another run is still writing (see temporary_name.h).
+// Links and aliases. Windows shows its own links and junctions as links;
+// Wine shows a Linux symlink as what it leads to, a folder link as a plain
+// folder and a file link with its target's size and time, and removes or
+// renames the target through it. The engine tells such an entry by its
+// resolved path (not its folder's resolved path and its own name) and by
+// file ids: a folder item that is a link is refused (Failed, Unsupported)
+// rather than moved, merged or emptied; a tree copy never follows a link; a
+// source that is a link is never removed through it; a copy found in place
+// is never a link, nor the source itself under another path or name (a
+// drive alias, a link back into the source, a hard link); the clean-up of
+// temporaries left by a crash, and every tree removal, leave whatever leads
+// elsewhere, and never touch a temporary another run is still writing
+// (temporary_name.h). A destination that is the source folder under another
+// path is the same folder (SameItem).
+//
+// A rename cut short without a journal can leave one file under two names
+// that the file system counts as one: removing or replacing either frees
+// both. A leftover temporary that is another name of a file in sight is
+// left, with that file's name (Blocked under Overwrite), and a move within
+// a volume onto another name of itself is SameItem. (FAT gives such a pair
+// two file ids, so there only a disk check tells it.)
 std::vector<ItemResult> PerformFileOperation(FileSystem& fileSystem, const FileOperation& operation);
 
 }  // namespace savrin

@@ -14,7 +14,8 @@ namespace savrin {
 // source only after the copy has been renamed away from the temporary name
 // and that rename is durable. So one left behind by a crash is removed the
 // next time the engine works in that folder, unless it is still being
-// written.
+// written, leads elsewhere (a link), or is another name of a file in sight
+// (a rename cut short without a journal; file_operation.h).
 //
 // The engine before named them "...tmp" and, on a volume whose folder flush
 // did nothing, could leave one as the only copy of a moved file. Those are
