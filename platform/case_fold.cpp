@@ -3,8 +3,8 @@
 namespace savrin {
 namespace {
 
-// kUpperPageOf and kUpperDelta, made from the Unicode Character Database
-// when the project is built (tools/make_case_table.py).
+// kUpperPageOf and kUpperDelta, made from the Unicode Character Database by
+// tools/make_case_table.py and committed, so that no build needs the database.
 #include "platform/upper_case_table.inc"
 
 }  // namespace

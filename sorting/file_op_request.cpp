@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sorting/file_operation.h"
+#include "sorting/name_match.h"
 
 namespace savrin {
 namespace {
@@ -40,7 +41,7 @@ bool BuildRequestPaths(FileOpRequest& request, std::u16string_view source, std::
   BufferWriter from(request.From);
   BufferWriter to(request.To);
   const bool fits = AppendFolder(from, source) && from.Append(pattern) && AppendFolder(to, destination) &&
-                    (HasWildcardFlag(word) || to.Append(pattern));
+                    (HasWildcardFlag(word) || to.Append(TrimTrailingDotsAndSpaces(pattern)));
   if (!fits) {
     from.Clear();
     to.Clear();

@@ -42,7 +42,9 @@ struct FileOpRequest {
 
 // Fills From and To for a rule: each buffer cleared, the folder given a
 // trailing backslash when it has none, then the condition appended (to To
-// only for a plain name, that is a word without the wildcard flag). Returns
+// only for a plain name, that is a word without the wildcard flag, and
+// without trailing dots and spaces: the name Win32 would give the target,
+// where a name kept as typed would be one Explorer cannot open). Returns
 // false, with both buffers left cleared, when a joined path would leave no
 // room for its two NULs: such a rule is passed over.
 bool BuildRequestPaths(FileOpRequest& request, std::u16string_view source, std::u16string_view destination,

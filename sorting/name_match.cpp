@@ -15,26 +15,28 @@ constexpr char16_t kDosStar = u'<';  // any run that does not take the name's la
 constexpr char16_t kDosQm = u'>';    // one character; at a dot or the end of the name, none
 constexpr char16_t kDosDot = u'"';   // a dot, or nothing at the end of the name
 
-// FindFirstFileW's rewriting of a pattern before it matches: "*.*" is "*";
-// every '?' is DOS_QM; a '*' before a dot is DOS_STAR; a dot before '?', '*'
-// or the end is DOS_DOT; and a DOS_DOT left at the end goes (so "*." is
-// DOS_STAR alone, which takes exactly the names without a dot).
+// FindFirstFileW's rewriting of a pattern before it matches. Win32 path
+// handling has dropped the trailing dots and spaces; FindFirstFileW looked
+// at the last character before that. Then "*.*" is "*"; otherwise every '?'
+// is DOS_QM, a '*' before a dot DOS_STAR, a dot before '?' or '*' DOS_DOT,
+// and a '*' left at the end of a pattern that ended in a dot DOS_STAR (so
+// "*." and "*.." take exactly the names without a dot).
 std::u16string ToDosExpression(std::u16string_view pattern) {
-  std::u16string trimmed(pattern);
-  while (!trimmed.empty() && trimmed.back() == u'.') trimmed.pop_back();
+  const bool endedInDot = !pattern.empty() && pattern.back() == u'.';
+  const std::u16string_view trimmed = TrimTrailingDotsAndSpaces(pattern);
   if (trimmed == u"*.*") return u"*";
-  std::u16string expression(pattern);
+  std::u16string expression(trimmed);
   for (size_t i = 0; i < expression.size(); ++i) {
-    const char16_t next = i + 1 < pattern.size() ? pattern[i + 1] : u'\0';
-    if (pattern[i] == u'?') {
+    const char16_t next = i + 1 < trimmed.size() ? trimmed[i + 1] : u'\0';
+    if (trimmed[i] == u'?') {
       expression[i] = kDosQm;
-    } else if (pattern[i] == u'*' && next == u'.') {
+    } else if (trimmed[i] == u'*' && next == u'.') {
       expression[i] = kDosStar;
-    } else if (pattern[i] == u'.' && (next == u'?' || next == u'*' || next == u'\0')) {
+    } else if (trimmed[i] == u'.' && (next == u'?' || next == u'*')) {
       expression[i] = kDosDot;
     }
   }
-  while (!expression.empty() && expression.back() == kDosDot) expression.pop_back();
+  if (endedInDot && !expression.empty() && expression.back() == u'*') expression.back() = kDosStar;
   return expression;
 }
 
@@ -90,8 +92,13 @@ bool MatchExpression(std::u16string_view expression, std::u16string_view name) {
 
 bool HasWildcard(std::u16string_view pattern) { return pattern.find_first_of(u"*?") != std::u16string_view::npos; }
 
+std::u16string_view TrimTrailingDotsAndSpaces(std::u16string_view pattern) {
+  const size_t last = pattern.find_last_not_of(u". ");
+  return pattern.substr(0, last == std::u16string_view::npos ? 0 : last + 1);
+}
+
 bool NameMatches(std::u16string_view pattern, std::u16string_view name) {
-  if (!HasWildcard(pattern)) return EqualsIgnoringCase(pattern, name);
+  if (!HasWildcard(pattern)) return EqualsIgnoringCase(TrimTrailingDotsAndSpaces(pattern), name);
   return MatchExpression(ToDosExpression(FoldCase(pattern)), FoldCase(name));
 }
 

@@ -9,9 +9,20 @@ CompareStringOrdinal by the Windows unit tests). The table is two-level: an
 index of 256 pages, and the pages that hold a mapping, as differences from
 the unit (modulo 2^16).
 
-    make_case_table.py UnicodeData.txt output.inc
+The table is committed (platform/upper_case_table.inc), so building needs
+neither Python nor the database; the output is byte for byte the same on
+every run, and a test regenerates it where the database is installed.
+
+    make_case_table.py UnicodeData.txt platform/upper_case_table.inc
+    make_case_table.py --check UnicodeData.txt platform/upper_case_table.inc
+        exit 0 when the committed table is what the database gives, 1 when
+        it differs, 77 (a skip to CTest) when there is no UnicodeData.txt
 """
+import io
+import os
 import sys
+
+SKIPPED = 77
 
 
 def read_upper(path):
@@ -45,7 +56,8 @@ def write_table(upper, out):
         else:
             pages.append(deltas)
             index.append(len(pages))
-    out.write("// Made by tools/make_case_table.py from UnicodeData.txt at build time.\n")
+    out.write("// Made by tools/make_case_table.py from the Unicode Character Database's\n")
+    out.write("// UnicodeData.txt; do not edit (a test regenerates and compares it).\n")
     out.write(f"// {len(upper)} units of the BMP have an upper case of their own.\n")
     out.write("constexpr unsigned char kUpperPageOf[256] = {\n")
     for row in range(0, 256, 16):
@@ -60,12 +72,36 @@ def write_table(upper, out):
     out.write("};\n")
 
 
+def table_text(unicode_data):
+    text = io.StringIO(newline="\n")
+    write_table(read_upper(unicode_data), text)
+    return text.getvalue()
+
+
+def check(unicode_data, committed):
+    if not os.path.isfile(unicode_data):
+        print(f"skipped: no UnicodeData.txt at {unicode_data} (Debian: unicode-data); "
+              f"the committed {committed} is built as it is")
+        return SKIPPED
+    with open(committed, encoding="utf-8", newline="") as table:
+        if table.read() == table_text(unicode_data):
+            print(f"{committed} is what {unicode_data} gives")
+            return 0
+    print(f"{committed} differs from what {unicode_data} gives: run\n"
+          f"    python3 tools/make_case_table.py {unicode_data} {committed}\n"
+          f"if the new Unicode version is meant, and commit the table")
+    return 1
+
+
 def main():
-    if len(sys.argv) != 3:
+    args = sys.argv[1:]
+    if len(args) == 3 and args[0] == "--check":
+        sys.exit(check(args[1], args[2]))
+    if len(args) != 2:
         sys.exit(__doc__)
-    upper = read_upper(sys.argv[1])
-    with open(sys.argv[2], "w", encoding="utf-8", newline="\n") as out:
-        write_table(upper, out)
+    text = table_text(args[0])
+    with open(args[1], "w", encoding="utf-8", newline="\n") as out:
+        out.write(text)
 
 
 if __name__ == "__main__":

@@ -66,6 +66,7 @@ TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
   Write(L"in\\a.pdf", "pdf a");
   Write(L"in\\b.PDF", "pdf b");
   Write(L"in\\note.txt", "note");
+  Write(L"in\\memo.txt", "memo");
   Write(L"in\\page.html", "html");
   Write(L"in\\README", "read me");
   Write(L"in\\\u0386\u03bb\u03c6\u03b1.txt", "alpha");  // Άλφα.txt
@@ -78,21 +79,28 @@ TEST_F(SortingTest, MovesAndCopiesAsEachRuleSays) {
   Write(L"in\\album\\2005\\beach.jpg", "beach");
   ASSERT_NE(Start({{in, folder.Join(L"dirs"), L"*.dir", 0x00001},         // matches a folder only
                    {in, folder.Join(L"out\\album"), L"album", 0x00000},  // move, plain name of a folder
-                   {in, folder.Join(L"pdf"), L"*.pdf", 0x00001},          // move, rename, wildcard
+                   {in, folder.Join(L"pdf"), L"\"*.pdf \"", 0x00001},     // move, rename, wildcard, a space too many
                    {in, folder.Join(L"copies"), L"note.txt", 0x10000},    // copy, rename, plain
                    {in, folder.Join(L"web"), L"*.htm", 0x00001},
                    {in, folder.Join(L"never\\made\\here"), L"*.zip", 1},
                    {in, folder.Join(L"no dot"), L"*.", 0x00001},          // names without a dot
-                   {in, folder.Join(L"greek"), L"\u03ac*", 0x00001}}),    // ά*, lower case and accented
+                   {in, folder.Join(L"greek"), L"\u03ac*", 0x00001},      // ά*, lower case and accented
+                   {in, folder.Join(L"memos"), L"\"memo.txt. \"", 0}}),  // move, plain, a dot and a space too many
             nullptr);
+  EXPECT_EQ(ListCell(Item(main, 1000), 2, 2), L"*.pdf ") << "the condition shows as typed";
   Pass();
   EXPECT_EQ(Read(L"no dot\\README"), "read me") << "*. takes a name without a dot";
   EXPECT_EQ(Read(L"greek\\\u0386\u03bb\u03c6\u03b1.txt"), "alpha") << "ά* takes Άλφα.txt";
-  EXPECT_EQ(Read(L"pdf\\a.pdf"), "pdf a");
+  EXPECT_EQ(Read(L"pdf\\a.pdf"), "pdf a") << "*.pdf with a trailing space takes the PDFs";
   EXPECT_EQ(Read(L"pdf\\b.PDF"), "pdf b");
   EXPECT_FALSE(Exists(L"in\\a.pdf"));
   EXPECT_TRUE(Exists(L"in\\sub.pdf")) << "a wildcard never takes folders";
   EXPECT_EQ(Read(L"copies\\note.txt"), "note");
+  // A plain name without its trailing dot and space: the file keeps its name.
+  EXPECT_EQ(Read(L"memos\\memo.txt"), "memo");
+  EXPECT_FALSE(Exists(L"in\\memo.txt"));
+  EXPECT_EQ(GetFileAttributesW((L"\\\\?\\" + folder.Join(L"memos\\memo.txt. ")).c_str()), INVALID_FILE_ATTRIBUTES)
+      << "no name Win32 cannot open";
   EXPECT_EQ(Read(L"in\\note.txt"), "note") << "a copy leaves the source";
   EXPECT_TRUE(Exists(L"in\\page.html")) << "*.htm must not take page.html through its short name";
   EXPECT_TRUE(Exists(L"in\\note.txt")) << "*. leaves a name with a dot";

@@ -26,6 +26,10 @@ TEST(BuildRequestPaths, ComesOutCharacterForCharacterWithTwoNulsAfterEachPath) {
       // A forward slash counts as a separator for the folder that must exist.
       {u"C:\\in", u"D:/out/x", u"a.txt", 0, u"C:\\in\\a.txt", u"D:/out/x\\a.txt", u"D:/out/x\\"},
       {u"", u"", u"a.txt", 0, u"\\a.txt", u"\\a.txt", u"\\"},
+      // A plain name names the target as Win32 would make it, without trailing
+      // dots and spaces; the source keeps the condition as typed.
+      {u"C:\\in", u"D:\\out", u"report.doc. ", 0, u"C:\\in\\report.doc. ", u"D:\\out\\report.doc", u"D:\\out\\"},
+      {u"C:\\in", u"D:\\out", u"*.pdf ", 1, u"C:\\in\\*.pdf ", u"D:\\out\\", u"D:\\out\\"},
   };
   for (const PathCase& c : cases) {
     SCOPED_TRACE(std::string(c.from, c.from + std::char_traits<char16_t>::length(c.from)).c_str());

@@ -53,15 +53,47 @@ TEST(NameMatches, Table) {
       {u"??.txt", u".txt", true},
       {u"a?b", u"ab", false},
       {u"*.tx?", u"a.tx", true},
-      // "*." takes exactly the names without a dot; a trailing dot on any pattern goes.
+      // "*." takes exactly the names without a dot.
       {u"*.", u"README", true},
       {u"*.", u"notes~", true},
       {u"*.", u"a.txt", false},
       {u"*.", u".profile", false},
       {u"a*.", u"abc", true},
       {u"a*.", u"abc.d", false},
-      {u"report.", u"report.", true},
+      // Trailing dots and spaces go before anything else, as Win32 drops them.
+      {u"*.pdf ", u"a.pdf", true},
+      {u"*.pdf ", u"B.PDF", true},
+      {u"*.pdf ", u"a.pdf.txt", false},
+      {u"*.pdf . ", u"a.pdf", true},
       {u"*.txt.", u"a.txt", true},
+      {u"*.txt.", u"a.txt.", false},
+      {u"a?. ", u"ab", true},
+      {u"a?. ", u"a", true},
+      {u"a?. ", u"a.b", false},
+      {u"* ", u"a.txt", true},
+      // ...but a pattern that ended in a dot keeps what "*." means for a '*' left at its end.
+      {u"*..", u"README", true},
+      {u"*..", u"a.txt", false},
+      {u"* .", u"README", true},
+      {u"* .", u"a.txt", false},
+      {u"?..", u"a", true},
+      {u"?..", u"ab", false},
+      {u"?..", u"a.b", false},
+      {u"a.*.", u"a.b", true},
+      {u"a.*.", u"a.b.c", false},
+      {u"a.*", u"a.b.c", true},
+      // A space last means the pattern did not end in a dot.
+      {u"*. ", u"README", true},
+      {u"*. ", u"a.txt", true},
+      // "*.*" stays every name, with a dot after it or not.
+      {u"*.*.", u"a.txt", true},
+      // Only U+0020 is a space here; an ideographic one is part of the pattern.
+      {u"*.pdf\u3000", u"a.pdf", false},
+      {u"*.pdf\u3000", u"a.pdf\u3000", true},
+      // A leading or inner space stays.
+      {u" *.pdf", u"a.pdf", false},
+      {u"* .pdf", u"a .pdf", true},
+      {u"* .pdf", u"a.pdf", false},
       // A ".*" may match nothing wherever it stands before the end of another ".*".
       {u"*.*.*", u"README", true},
       {u"*.*.*", u"a.b", true},
@@ -107,6 +139,14 @@ TEST(NameMatches, Table) {
       {u"report.doc", u"report.docx", false},
       {u"report.doc", u"my report.doc", false},
       {u"report", u"report.doc", false},
+      // A plain name without its trailing dots and spaces, as Win32 would open it.
+      {u"report.doc ", u"report.doc", true},
+      {u"report.doc. .", u"REPORT.DOC", true},
+      {u"report.doc ", u"report.doc ", false},
+      {u"report.", u"report", true},
+      {u"report.", u"report.", false},
+      {u"...", u"...", false},
+      {u" report.doc", u"report.doc", false},
       // A character outside the BMP is two UTF-16 units, so two '?'.
       {u"?.txt", u"\U0001F4C1.txt", false},
       {u"??.txt", u"\U0001F4C1.txt", true},
