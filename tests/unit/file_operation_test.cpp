@@ -171,6 +171,19 @@ TEST_P(FileOperationTest, APlainNameGoesToTheNameTheDestinationGives) {
   EXPECT_EQ(box->NamesAt(u"in"), Names{});
 }
 
+// Where two names differ in case only, the one spelled as typed is meant,
+// trailing dots and spaces trimmed as Win32 trims them.
+TEST_P(FileOperationTest, APlainNameTakesTheSpellingTyped) {
+  if (!box->CaseSensitive()) GTEST_SKIP() << "one name per spelling on this file system";
+  box->WriteAt(u"in\\Report.doc", "upper");
+  box->WriteAt(u"in\\report.doc", "lower");
+  for (const std::u16string condition : {u"report.doc", u"report.doc. "}) {
+    const auto results = Run(SortMethod::Copy, u"in\\" + condition, u"out\\report.doc", false);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(box->ReadAt(u"out\\report.doc"), "lower") << EncodeUtf8(condition);
+  }
+}
+
 TEST_P(FileOperationTest, OurTemporaryFilesNeverMatchARule) {
   box->WriteAt(u"in\\~savrin-0123456789abcdef.tmp", "ours");
   EXPECT_FALSE(AnyEntryMatches(box->Fs(), box->Path(u"in\\*.tmp")));
