@@ -5,11 +5,14 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <stdexcept>
 
 namespace savrin::e2e {
 namespace {
@@ -258,6 +261,61 @@ TEST_F(StartupTest, EscapeInTheWindowEndsTheProcess) {
   // turns it into the cancel command.
   PressKey(Item(main, 1007), VK_ESCAPE);
   EXPECT_TRUE(savrin->WaitForExit(10000));
+}
+
+// The executable as Windows' loader reads it: the header's hardening flags,
+// and the DLLs it imports, which the loader resolves before any code of the
+// program runs and so before the program can restrict where DLLs come from.
+TEST(ExecutableTest, IsHardenedAndImportsOnlyDllsTheSystemFolderAlwaysProvides) {
+  std::ifstream file(std::filesystem::path(DriverFolder() + L"\\Savrin.exe"), std::ios::binary);
+  const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto at = [&](size_t offset, size_t size) {
+    if (offset + size > image.size()) throw std::out_of_range("past the end of Savrin.exe");
+    return image.data() + offset;
+  };
+  IMAGE_DOS_HEADER dos{};
+  std::memcpy(&dos, at(0, sizeof dos), sizeof dos);
+  IMAGE_NT_HEADERS64 nt{};
+  std::memcpy(&nt, at(static_cast<size_t>(dos.e_lfanew), sizeof nt), sizeof nt);
+  ASSERT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+  const WORD flags = nt.OptionalHeader.DllCharacteristics;
+  EXPECT_TRUE(flags & 0x0040) << "DYNAMIC_BASE: loaded at a random address";
+  EXPECT_TRUE(flags & 0x0020) << "HIGH_ENTROPY_VA: anywhere in the 64-bit space";
+  EXPECT_TRUE(flags & 0x0100) << "NX_COMPAT: no code runs from data pages";
+  EXPECT_GT(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u)
+      << "without relocations a random base cannot be taken";
+
+  // Addresses inside the image to offsets in the file, through the section table.
+  const size_t sections = static_cast<size_t>(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                          nt.FileHeader.SizeOfOptionalHeader;
+  const auto fileOffset = [&](DWORD address) -> size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER section{};
+      std::memcpy(&section, at(sections + i * sizeof section, sizeof section), sizeof section);
+      if (address >= section.VirtualAddress && address < section.VirtualAddress + section.SizeOfRawData) {
+        return address - section.VirtualAddress + section.PointerToRawData;
+      }
+    }
+    throw std::out_of_range("an address outside every section");
+  };
+  // KnownDLLs on every Windows from 7 on, always mapped from the system
+  // folder; ntdll, which is in every process before the program; and the
+  // common controls, which the manifest takes from the side-by-side store.
+  const std::set<std::string> systemFolderOnly = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
+                                                  "shell32.dll",  "ole32.dll",  "oleaut32.dll", "shlwapi.dll",
+                                                  "msvcrt.dll",   "ntdll.dll",  "comctl32.dll"};
+  std::set<std::string> imports;
+  for (size_t descriptor = fileOffset(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);;
+       descriptor += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR entry{};
+    std::memcpy(&entry, at(descriptor, sizeof entry), sizeof entry);
+    if (entry.Name == 0) break;
+    std::string name(at(fileOffset(entry.Name), 1));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    imports.insert(name);
+    EXPECT_EQ(systemFolderOnly.count(name), 1u) << name << " would be looked for beside the program first";
+  }
+  EXPECT_EQ(imports.count("kernel32.dll"), 1u) << "the import table was not read";
 }
 
 TEST_F(StartupTest, ScreenshotOfTheMainWindow) {
