@@ -318,6 +318,72 @@ TEST(ExecutableTest, IsHardenedAndImportsOnlyDllsTheSystemFolderAlwaysProvides) 
   EXPECT_EQ(imports.count("kernel32.dll"), 1u) << "the import table was not read";
 }
 
+// DLLs that are no KnownDLLs, so that Windows looks for them in a program's
+// folder first, each planted beside the program: the program's former
+// import and its dependency, the DLLs the crypto provider needs that the
+// stack protector's start-up code asks for its canary, and those the
+// system's DLLs load for the window, the common controls and the picker.
+const wchar_t* const kPlantedDlls[] = {L"winmm",   L"msacm32", L"bcrypt",  L"crypt32",
+                                       L"version", L"uxtheme", L"msimg32"};
+// Wine runs the last three whatever the program does, so it keeps its own:
+// its user32 imports version.dll and loads uxtheme.dll before any code of
+// the program runs, and its DLLs' delayed imports (uxtheme's of msimg32)
+// ignore the program's restriction of the search, as Windows' do not.
+const wchar_t* const kPreferredPlantedDlls[] = {L"winmm", L"msacm32", L"bcrypt", L"crypt32"};
+
+// Wine prefers its built-in DLLs; told to prefer native ones for a program,
+// it searches the program's folder first, as Windows does for DLLs that are
+// no KnownDLLs. Told through the registry, since WINEDLLOVERRIDES reaches a
+// program only from the Unix environment, not from its parent's.
+class WinePrefersNativeDlls {
+ public:
+  explicit WinePrefersNativeDlls(const std::wstring& exeName) : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
+    HKEY overrides = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &overrides, nullptr);
+    for (const wchar_t* name : kPreferredPlantedDlls) {
+      static constexpr wchar_t kNativeFirst[] = L"native,builtin";
+      RegSetValueExW(overrides, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst), sizeof kNativeFirst);
+    }
+    RegCloseKey(overrides);
+  }
+  ~WinePrefersNativeDlls() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+
+ private:
+  std::wstring key_;
+};
+
+TEST_F(StartupTest, NoDllPlantedBesideTheProgramRuns) {
+  for (const wchar_t* name : kPlantedDlls) {
+    ASSERT_TRUE(CopyFileW((DriverFolder() + L"\\planted.dll").c_str(), folder.Join(name + std::wstring(L".dll")).c_str(),
+                          FALSE));
+  }
+  const WinePrefersNativeDlls preferPlanted(L"Planted.exe");
+  CreateDirectoryW(folder.Join(L"in").c_str(), nullptr);
+  folder.WriteBytes(L"in\\scan.pdf", "pdf");
+  folder.WriteBytes(L"Planted.ini", Utf16FileBytes(L"[Source]\r\n0=" + folder.Join(L"in") + L"\r\n[Destination]\r\n0=" +
+                                                   folder.Join(L"out") + L"\r\n[Pattern]\r\n0=*.pdf\r\n[Condition]\r\n0=1\r\n"
+                                                   L"[Option]\r\nStatus=1\r\nTime=60\r\n"));
+
+  // Every step is tried, however the one before went: a planted DLL that
+  // ran may have broken any of them, and the marks tell which one ran.
+  auto savrin = SavrinProcess::Start(folder, L"Planted.exe");
+  HWND main = savrin->WaitForMainWindow();
+  EXPECT_NE(main, nullptr) << "the program did not start";
+  Click(main, 1007);
+  HWND picker = savrin->WaitForOtherDialog();
+  EXPECT_NE(picker, nullptr) << "no folder picker";
+  AnswerMessageBox(picker, IDCANCEL);
+  constexpr UINT kOrganizeNow = 32773;
+  PostMessageW(main, WM_COMMAND, kOrganizeNow, 0);
+  EXPECT_TRUE(WaitUntil([&] { return folder.Exists(L"out\\scan.pdf"); })) << "no pass ran";
+  RequestClose(main);
+  EXPECT_TRUE(savrin->WaitForExit(10000));
+  for (const wchar_t* name : kPlantedDlls) {
+    EXPECT_FALSE(folder.Exists(name + std::wstring(L".dll.ran"))) << "the planted " << name << ".dll ran";
+  }
+}
+
 TEST_F(StartupTest, ScreenshotOfTheMainWindow) {
   // A few rules and a remembered condition, as a user's window looks.
   folder.WriteBytes(L"Savrin.ini", Utf16FileBytes(
