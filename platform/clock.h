@@ -10,9 +10,9 @@ class Clock {
  public:
   virtual ~Clock() = default;
   // The millisecond clock: milliseconds since an arbitrary start (on Windows
-  // the system's start, as timeGetTime counts), wrapping after 2^32. Its
-  // users look only at where it stands within a second, its value modulo
-  // 1000, which a wrap (once in 49.7 days) shifts once.
+  // the system's start), wrapping after 2^32. Its users look only at where
+  // it stands within a second, its value modulo 1000, which a wrap (once in
+  // 49.7 days) shifts once.
   virtual uint32_t Milliseconds() = 0;
   // The calendar clock, in whole seconds since 1970, as time() gives it.
   virtual int64_t CalendarSeconds() = 0;

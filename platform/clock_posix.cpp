@@ -7,9 +7,9 @@
 namespace savrin {
 namespace {
 
-// The steady clock stands in for the system's uptime: like timeGetTime it
-// never jumps with the calendar, and its low 32 bits of milliseconds wrap
-// the same way.
+// The steady clock stands in for the system's uptime: like the Windows tick
+// count it never jumps with the calendar, and its low 32 bits of
+// milliseconds wrap the same way.
 class PosixClock final : public Clock {
  public:
   uint32_t Milliseconds() override {

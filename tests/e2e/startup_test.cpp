@@ -5,11 +5,14 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <stdexcept>
 
 namespace savrin::e2e {
 namespace {
@@ -258,6 +261,127 @@ TEST_F(StartupTest, EscapeInTheWindowEndsTheProcess) {
   // turns it into the cancel command.
   PressKey(Item(main, 1007), VK_ESCAPE);
   EXPECT_TRUE(savrin->WaitForExit(10000));
+}
+
+// The executable as Windows' loader reads it: the header's hardening flags,
+// and the DLLs it imports, which the loader resolves before any code of the
+// program runs and so before the program can restrict where DLLs come from.
+TEST(ExecutableTest, IsHardenedAndImportsOnlyDllsTheSystemFolderAlwaysProvides) {
+  std::ifstream file(std::filesystem::path(DriverFolder() + L"\\Savrin.exe"), std::ios::binary);
+  const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto at = [&](size_t offset, size_t size) {
+    if (offset + size > image.size()) throw std::out_of_range("past the end of Savrin.exe");
+    return image.data() + offset;
+  };
+  IMAGE_DOS_HEADER dos{};
+  std::memcpy(&dos, at(0, sizeof dos), sizeof dos);
+  IMAGE_NT_HEADERS64 nt{};
+  std::memcpy(&nt, at(static_cast<size_t>(dos.e_lfanew), sizeof nt), sizeof nt);
+  ASSERT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+  const WORD flags = nt.OptionalHeader.DllCharacteristics;
+  EXPECT_TRUE(flags & 0x0040) << "DYNAMIC_BASE: loaded at a random address";
+  EXPECT_TRUE(flags & 0x0020) << "HIGH_ENTROPY_VA: anywhere in the 64-bit space";
+  EXPECT_TRUE(flags & 0x0100) << "NX_COMPAT: no code runs from data pages";
+  EXPECT_GT(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u)
+      << "without relocations a random base cannot be taken";
+
+  // Addresses inside the image to offsets in the file, through the section table.
+  const size_t sections = static_cast<size_t>(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                          nt.FileHeader.SizeOfOptionalHeader;
+  const auto fileOffset = [&](DWORD address) -> size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER section{};
+      std::memcpy(&section, at(sections + i * sizeof section, sizeof section), sizeof section);
+      if (address >= section.VirtualAddress && address < section.VirtualAddress + section.SizeOfRawData) {
+        return address - section.VirtualAddress + section.PointerToRawData;
+      }
+    }
+    throw std::out_of_range("an address outside every section");
+  };
+  // KnownDLLs on every Windows from 7 on, always mapped from the system
+  // folder; ntdll, which is in every process before the program; and the
+  // common controls, which the manifest takes from the side-by-side store.
+  const std::set<std::string> systemFolderOnly = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
+                                                  "shell32.dll",  "ole32.dll",  "oleaut32.dll", "shlwapi.dll",
+                                                  "msvcrt.dll",   "ntdll.dll",  "comctl32.dll"};
+  std::set<std::string> imports;
+  for (size_t descriptor = fileOffset(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);;
+       descriptor += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR entry{};
+    std::memcpy(&entry, at(descriptor, sizeof entry), sizeof entry);
+    if (entry.Name == 0) break;
+    std::string name(at(fileOffset(entry.Name), 1));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    imports.insert(name);
+    EXPECT_EQ(systemFolderOnly.count(name), 1u) << name << " would be looked for beside the program first";
+  }
+  EXPECT_EQ(imports.count("kernel32.dll"), 1u) << "the import table was not read";
+}
+
+// DLLs that are no KnownDLLs, so that Windows looks for them in a program's
+// folder first, each planted beside the program: the program's former
+// import and its dependency, the DLLs the crypto provider needs that the
+// stack protector's start-up code asks for its canary, and those the
+// system's DLLs load for the window, the common controls and the picker.
+const wchar_t* const kPlantedDlls[] = {L"winmm",   L"msacm32", L"bcrypt",  L"crypt32",
+                                       L"version", L"uxtheme", L"msimg32"};
+// Wine runs the last three whatever the program does, so it keeps its own:
+// its user32 imports version.dll and loads uxtheme.dll before any code of
+// the program runs, and its DLLs' delayed imports (uxtheme's of msimg32)
+// ignore the program's restriction of the search, as Windows' do not.
+const wchar_t* const kPreferredPlantedDlls[] = {L"winmm", L"msacm32", L"bcrypt", L"crypt32"};
+
+// Wine prefers its built-in DLLs; told to prefer native ones for a program,
+// it searches the program's folder first, as Windows does for DLLs that are
+// no KnownDLLs. Told through the registry, since WINEDLLOVERRIDES reaches a
+// program only from the Unix environment, not from its parent's.
+class WinePrefersNativeDlls {
+ public:
+  explicit WinePrefersNativeDlls(const std::wstring& exeName) : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
+    HKEY overrides = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &overrides, nullptr);
+    for (const wchar_t* name : kPreferredPlantedDlls) {
+      static constexpr wchar_t kNativeFirst[] = L"native,builtin";
+      RegSetValueExW(overrides, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst), sizeof kNativeFirst);
+    }
+    RegCloseKey(overrides);
+  }
+  ~WinePrefersNativeDlls() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+
+ private:
+  std::wstring key_;
+};
+
+TEST_F(StartupTest, NoDllPlantedBesideTheProgramRuns) {
+  for (const wchar_t* name : kPlantedDlls) {
+    ASSERT_TRUE(CopyFileW((DriverFolder() + L"\\planted.dll").c_str(), folder.Join(name + std::wstring(L".dll")).c_str(),
+                          FALSE));
+  }
+  const WinePrefersNativeDlls preferPlanted(L"Planted.exe");
+  CreateDirectoryW(folder.Join(L"in").c_str(), nullptr);
+  folder.WriteBytes(L"in\\scan.pdf", "pdf");
+  folder.WriteBytes(L"Planted.ini", Utf16FileBytes(L"[Source]\r\n0=" + folder.Join(L"in") + L"\r\n[Destination]\r\n0=" +
+                                                   folder.Join(L"out") + L"\r\n[Pattern]\r\n0=*.pdf\r\n[Condition]\r\n0=1\r\n"
+                                                   L"[Option]\r\nStatus=1\r\nTime=60\r\n"));
+
+  // Every step is tried, however the one before went: a planted DLL that
+  // ran may have broken any of them, and the marks tell which one ran.
+  auto savrin = SavrinProcess::Start(folder, L"Planted.exe");
+  HWND main = savrin->WaitForMainWindow();
+  EXPECT_NE(main, nullptr) << "the program did not start";
+  Click(main, 1007);
+  HWND picker = savrin->WaitForOtherDialog();
+  EXPECT_NE(picker, nullptr) << "no folder picker";
+  AnswerMessageBox(picker, IDCANCEL);
+  constexpr UINT kOrganizeNow = 32773;
+  PostMessageW(main, WM_COMMAND, kOrganizeNow, 0);
+  EXPECT_TRUE(WaitUntil([&] { return folder.Exists(L"out\\scan.pdf"); })) << "no pass ran";
+  RequestClose(main);
+  EXPECT_TRUE(savrin->WaitForExit(10000));
+  for (const wchar_t* name : kPlantedDlls) {
+    EXPECT_FALSE(folder.Exists(name + std::wstring(L".dll.ran"))) << "the planted " << name << ".dll ran";
+  }
 }
 
 TEST_F(StartupTest, ScreenshotOfTheMainWindow) {
