@@ -75,6 +75,9 @@ struct CopySettings {
   // Every time the source has (on Win32 the creation time too), as a move
   // keeps them; any copy keeps the last-write time.
   bool AllTimes = false;
+  // Not flushed yet: the copy stays held, as while it is written, until
+  // FlushCopies flushes it together with others.
+  bool FlushLater = false;
 };
 
 // Everything the file-operation engine does to the disk goes through this
@@ -140,12 +143,31 @@ class FileSystem {
   // Creates `to` as a new file (Exists if anything has that name), copies
   // the content of `from` into it while no one else may write to `from`,
   // gives it the modification time of `from` and what `settings` asks, and
-  // flushes it to the disk, all of that, before it returns. While it
-  // writes, the new file is held so that ProbeInUse on it reports
-  // SharingViolation to anyone else. `report`, when given, receives what
-  // the copy saw. On failure `to` is removed again as far as possible.
+  // flushes it to the disk, all of that, before it returns (unless the
+  // settings leave the flush for FlushCopies). While it writes, the new
+  // file is held so that ProbeInUse on it reports SharingViolation to
+  // anyone else. `report`, when given, receives what the copy saw. On
+  // failure `to` is removed again as far as possible.
   virtual Status CopyToNewFile(const std::u16string& from, const std::u16string& to, const CopySettings& settings,
                                CopyReport* report) = 0;
+  // Starts flushing copies made with FlushLater, all at once, and returns
+  // without waiting for them: the caller may go on copying meanwhile.
+  // FinishFlushingCopies waits. One such batch is in flight at a time. A
+  // path no copy of this instance holds is opened and flushed all the same.
+  virtual void StartFlushingCopies(const std::vector<std::u16string>& paths) { copiesToFlush_ = paths; }
+  // The batch started last, one status per path: its flushes finish in any
+  // order, and one that fails fails only its own copy. Afterwards none of
+  // them is held any more. This default, for a backend whose copies are
+  // durable when made, flushes nothing.
+  virtual void FinishFlushingCopies(std::vector<Status>& results) {
+    results.assign(copiesToFlush_.size(), Status::Ok());
+    copiesToFlush_.clear();
+  }
+  // Both, for a batch the caller waits for.
+  void FlushCopies(const std::vector<std::u16string>& paths, std::vector<Status>& results) {
+    StartFlushingCopies(paths);
+    FinishFlushingCopies(results);
+  }
   virtual Status SetAttributes(const std::u16string& path, const FileAttributes& attributes) = 0;
   // Gives the file or folder `to` the times of `from`: what a move keeps
   // when it has to copy (the creation and last-write times on Win32, the
@@ -179,6 +201,9 @@ class FileSystem {
   // Whether two files hold the same bytes; read only when their sizes and
   // times already agree.
   virtual Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) = 0;
+
+ protected:
+  std::vector<std::u16string> copiesToFlush_;  // the default's batch in flight
 };
 
 // Whether a copy is flushed to the disk before it is renamed into place, and

@@ -10,12 +10,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "platform/fd_posix.h"
 #include "platform/file_system.h"
+#include "platform/flush_pool.h"
 #include "platform/path_posix.h"
 #include "platform/path_text.h"
 #include "platform/status_posix.h"
@@ -250,10 +253,50 @@ class PosixFileSystem final : public FileSystem {
     mode_t mode = st.st_mode & 0777;
     if (settings.Attributes.ReadOnly) mode &= ~mode_t{0222};
     if (status.IsOk() && ::fchmod(copy.Get(), mode) != 0) status = LastError();
+    if (status.IsOk() && settings.FlushLater) {
+      // The disk starts on it now; the flush of the batch then waits for
+      // less. Held until then, with its lock.
+      if (flushing_ == Flushing::Always) ::sync_file_range(copy.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+      held_[to] = std::move(copy);
+      return status;
+    }
     if (status.IsOk() && flushing_ == Flushing::Always && ::fsync(copy.Get()) != 0) status = LastError();
     if (copy.Close() != 0 && status.IsOk()) status = LastError();
     if (!status.IsOk()) ::unlink(target.c_str());
     return status;
+  }
+
+  void StartFlushingCopies(const std::vector<std::u16string>& paths) override {
+    inFlight_ = PendingFlushes();
+    copiesInFlight_.clear();
+    copiesInFlight_.resize(paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) {
+      FlushedCopy& copy = copiesInFlight_[i];
+      const auto held = held_.find(paths[i]);
+      if (held != held_.end()) {
+        copy.file = std::move(held->second);
+        held_.erase(held);
+        continue;
+      }
+      copy.file = Fd(::open(ToNative(paths[i]).c_str(), O_RDONLY | O_CLOEXEC));
+      if (!copy.file.Valid()) copy.openError = errno;
+    }
+    std::vector<std::function<Status()>> flushes;
+    for (FlushedCopy& copy : copiesInFlight_) {
+      flushes.push_back([this, &copy]() -> Status {
+        if (!copy.file.Valid()) return FromErrno(copy.openError);
+        Status status;
+        if (flushing_ == Flushing::Always && ::fsync(copy.file.Get()) != 0) status = LastError();
+        if (copy.file.Close() != 0 && status.IsOk()) status = LastError();
+        return status;
+      });
+    }
+    inFlight_ = PendingFlushes(std::move(flushes));
+  }
+
+  void FinishFlushingCopies(std::vector<Status>& results) override {
+    results = inFlight_.Wait();
+    copiesInFlight_.clear();
   }
 
   Status CopyTimes(const std::u16string& from, const std::u16string& to) override {
@@ -343,6 +386,15 @@ class PosixFileSystem final : public FileSystem {
 
  private:
   const Flushing flushing_;
+  // Copies made with FlushLater, until a flush takes them, and the batch
+  // being flushed.
+  struct FlushedCopy {
+    Fd file;
+    int openError = 0;
+  };
+  std::map<std::u16string, Fd> held_;
+  std::vector<FlushedCopy> copiesInFlight_;
+  PendingFlushes inFlight_;
 };
 
 }  // namespace

@@ -8,11 +8,14 @@
 #include <winternl.h>
 
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/flush_pool.h"
 #include "platform/handle_win32.h"
 #include "platform/path_text.h"
 #include "platform/path_win32.h"
@@ -349,6 +352,10 @@ class Win32FileSystem final : public FileSystem {
       status = LastError();
     }
     if (status.IsOk()) status = SetAttributes(to, settings.Attributes);
+    if (status.IsOk() && settings.FlushLater) {
+      held_[to] = std::move(held.Destination);
+      return status;
+    }
     if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.Destination.Get())) {
       status = LastError();
     }
@@ -358,6 +365,44 @@ class Win32FileSystem final : public FileSystem {
       ::DeleteFileW(target.c_str());
     }
     return status;
+  }
+
+  // Each flush through the handle the copy was written by, closed after it.
+  // Under Wine FlushFileBuffers is an fsync in the calling thread, so the
+  // pool's threads flush at once there too.
+  void StartFlushingCopies(const std::vector<std::u16string>& paths) override {
+    inFlight_ = PendingFlushes();
+    copiesInFlight_.clear();
+    copiesInFlight_.resize(paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) {
+      FlushedCopy& copy = copiesInFlight_[i];
+      const auto held = held_.find(paths[i]);
+      if (held != held_.end()) {
+        copy.file = std::move(held->second);
+        held_.erase(held);
+        continue;
+      }
+      copy.file = FileHandle(::CreateFileW(ToWin32Path(paths[i]).c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+      if (!copy.file.Valid()) copy.openError = ::GetLastError();
+    }
+    std::vector<std::function<Status()>> flushes;
+    for (FlushedCopy& copy : copiesInFlight_) {
+      flushes.push_back([this, &copy]() -> Status {
+        if (!copy.file.Valid()) return FromWin32Error(copy.openError);
+        Status status;
+        if (flushing_ == Flushing::Always && !::FlushFileBuffers(copy.file.Get())) status = LastError();
+        if (!copy.file.Close() && status.IsOk()) status = LastError();
+        return status;
+      });
+    }
+    inFlight_ = PendingFlushes(std::move(flushes));
+  }
+
+  void FinishFlushingCopies(std::vector<Status>& results) override {
+    results = inFlight_.Wait();
+    copiesInFlight_.clear();
   }
 
   // Opened without sharing write or delete, the file can be neither written,
@@ -510,6 +555,15 @@ class Win32FileSystem final : public FileSystem {
 
  private:
   const Flushing flushing_;
+  // Copies made with FlushLater, until a flush takes them, and the batch
+  // being flushed.
+  struct FlushedCopy {
+    FileHandle file;
+    DWORD openError = ERROR_SUCCESS;
+  };
+  std::map<std::u16string, FileHandle> held_;
+  std::vector<FlushedCopy> copiesInFlight_;
+  PendingFlushes inFlight_;
 };
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "sorting/file_operation.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <random>
 #include <utility>
@@ -69,6 +71,18 @@ struct TreeCopy {
   bool SourceChanged = false;
 };
 
+// A file copied into its temporary and not yet flushed.
+struct PendingCopy {
+  size_t result;  // which item it is
+  std::u16string source;
+  std::u16string targetName;
+  std::u16string temporary;
+  FileInfo before;    // the source as it was copied
+  CopyReport report;  // what the copy saw
+  bool move;
+  std::optional<Placement> dropped;  // what became of it when the copy is not to be placed
+};
+
 class OperationRun {
  public:
   OperationRun(FileSystem& fileSystem, const FileOperation& operation)
@@ -90,12 +104,19 @@ class OperationRun {
     if (items.empty()) return {};
 
     sameFolder_ = SameFolder(sourceFolder_, targetFolder_);
-    std::vector<ItemResult> results;
-    for (const FileInfo& item : items) {
-      const bool ownName = wildcard || destination.Name.empty();
-      results.push_back(ProcessItem(item, ownName ? item.Name : destination.Name));
-    }
-    return results;
+    const bool ownName = wildcard || destination.Name.empty();
+    std::vector<std::pair<FileInfo, std::u16string>> named;
+    for (const FileInfo& item : items) named.emplace_back(item, ownName ? item.Name : destination.Name);
+    return ProcessItems(named, 0);
+  }
+
+  // One item after another; copies wait in the batch, which is finished
+  // when it is full and after the last item.
+  std::vector<ItemResult> ProcessItems(const std::vector<std::pair<FileInfo, std::u16string>>& items, int depth) {
+    results_.assign(items.size(), ItemResult{});
+    for (size_t i = 0; i < items.size(); ++i) ProcessItem(items[i].first, items[i].second, depth, i);
+    FinishAllBatches();
+    return std::move(results_);
   }
 
  private:
@@ -111,7 +132,7 @@ class OperationRun {
       if (IsTemporaryName(entry.Name) || !NameMatches(pattern, entry.Name)) continue;
       if (wildcard) {
         if (!entry.IsFolder && !entry.Attributes.Hidden && !entry.Attributes.System) items.push_back(entry);
-      } else if (entry.Name == pattern) {
+      } else if (entry.Name == TrimTrailingDotsAndSpaces(pattern)) {
         // On a case-sensitive file system the exact spelling is the one meant.
         return {entry};
       } else if (items.empty()) {
@@ -178,18 +199,20 @@ class OperationRun {
     }
   }
 
-  ItemResult ProcessItem(const FileInfo& entry, const std::u16string& targetName, int depth = 0) {
-    ItemResult result;
+  void ProcessItem(const FileInfo& entry, const std::u16string& targetName, int depth, size_t index) {
+    // A folder's copy or merge flushes files of its own, one batch at a time.
+    if (entry.IsFolder) FinishAllBatches();
+    ItemResult& result = results_[index];
     result.Source = JoinPath(sourceFolder_, entry.Name);
     result.Target = JoinPath(targetFolder_, targetName);
     // A copy onto itself would otherwise add a renamed copy on every pass.
     if (sameFolder_ && EqualsIgnoringCase(entry.Name, targetName)) {
       result.Outcome = ItemOutcome::SameItem;
-      return result;
+      return;
     }
     if (entry.IsFolder && TargetIsSameOrInside(result.Source)) {
       result.Outcome = ItemOutcome::Blocked;
-      return result;
+      return;
     }
     // A link Wine shows as a plain folder: moving or merging it would take
     // the folder it leads to, and its removal would empty that folder.
@@ -197,7 +220,7 @@ class OperationRun {
     if (entry.IsFolder && !entry.IsLink && LeadsElsewhere(ResolvedSourceFolder(), result.Source, entry.Name, resolved)) {
       result.Outcome = ItemOutcome::Failed;
       result.StepStatus = Status::Error(StatusCode::Unsupported, 0, "a link to a folder");
-      return result;
+      return;
     }
     if (entry.IsFolder && !entry.IsLink && !operation_.RenameOnCollision) {
       PrepareTargetFolder();
@@ -207,7 +230,7 @@ class OperationRun {
         result.Outcome = merged.Outcome;
         result.StepStatus = merged.StepStatus;
         result.Target = JoinPath(targetFolder_, existing->Name);
-        return result;
+        return;
       }
     }
     const bool move = operation_.Kind == SortMethod::Move;
@@ -218,7 +241,7 @@ class OperationRun {
       if (status.Code == StatusCode::SharingViolation || status.Code == StatusCode::NotFound) {
         result.Outcome = OutcomeOf(status);
         result.StepStatus = status;
-        return result;
+        return;
       }
     }
     PrepareTargetFolder();
@@ -229,14 +252,16 @@ class OperationRun {
                                  : MoveFileByRename(result.Source, entry, targetName);
     }
     if (!move || placement.StepStatus.Code == StatusCode::CrossDevice) {
-      placement = entry.IsFolder ? CopyFolder(result.Source, entry, targetName, move)
-                                 : CopyFile(result.Source, targetName, move);
+      if (entry.IsFolder) {
+        placement = CopyFolder(result.Source, entry, targetName, move);
+      } else {
+        std::optional<Placement> settled = CopyFile(result.Source, targetName, move, index);
+        if (!settled) return;  // the batch settles it
+        placement = std::move(*settled);
+      }
     }
     if (move && sameFolder_ && Arrived(placement.Outcome)) Forget(entry.Name);
-    result.Outcome = placement.Outcome;
-    result.StepStatus = placement.StepStatus;
-    if (!placement.Name.empty()) result.Target = JoinPath(targetFolder_, placement.Name);
-    return result;
+    SetResult(index, placement);
   }
 
   // Each entry of the source folder is one item of a run from the folder
@@ -260,9 +285,11 @@ class OperationRun {
     inner.sourceFolder_ = source;
     inner.targetFolder_ = JoinPath(targetFolder_, targetName);
     inner.sameFolder_ = SameFolder(inner.sourceFolder_, inner.targetFolder_);
+    std::vector<std::pair<FileInfo, std::u16string>> items;
     for (const FileInfo& entry : entries) {
-      if (IsTemporaryName(entry.Name)) continue;
-      const ItemResult result = inner.ProcessItem(entry, entry.Name, depth + 1);
+      if (!IsTemporaryName(entry.Name)) items.emplace_back(entry, entry.Name);
+    }
+    for (const ItemResult& result : inner.ProcessItems(items, depth + 1)) {
       const bool done = Arrived(result.Outcome) || result.Outcome == ItemOutcome::Merged ||
                         result.Outcome == ItemOutcome::FoundInPlace;
       if (!done && merged.Outcome == ItemOutcome::Merged) {
@@ -598,7 +625,10 @@ class OperationRun {
     return placed;
   }
 
-  Placement CopyFile(const std::u16string& source, const std::u16string& targetName, bool move) {
+  // Settles the item at once, or copies it into a temporary and leaves it
+  // to the batch (nothing then).
+  std::optional<Placement> CopyFile(const std::u16string& source, const std::u16string& targetName, bool move,
+                                    size_t result) {
     Placement failed;
     failed.Name = targetName;
     FileInfo before;
@@ -627,59 +657,117 @@ class OperationRun {
     // time as a rename within a volume would; a copy is a new file. Its
     // attributes and times go with its contents, so that what comes back
     // after a power cut under its name is neither hidden nor of another time.
-    std::u16string temporary;
-    CopyReport report;
-    status = CopyToTemporary(source, temporary, CopySettings{before.Attributes, move}, report);
-    const uint64_t copyId = report.CopyId;
+    PendingCopy copy{result, source, targetName, {}, before, {}, move, std::nullopt};
+    status = CopyToTemporary(source, copy.temporary, CopySettings{before.Attributes, move, true}, copy.report);
     if (!status.IsOk()) {
       failed.Outcome = OutcomeOf(status);
       failed.StepStatus = status;
       return failed;
     }
     FileInfo copied;
-    status = fs_.GetInfo(temporary, copied);
+    status = fs_.GetInfo(copy.temporary, copied);
     if (status.IsOk() && copied.Size != before.Size) {
       status = Status::Error(StatusCode::IoError, 0, "the copy's size differs from the source's");
     }
     FileInfo after;
     if (status.IsOk()) status = fs_.GetInfo(source, after);
-    if (status.IsOk() && !Unchanged(before, after)) {
-      Discard(temporary);
-      failed.Outcome = ItemOutcome::SourceChanged;
-      return failed;
-    }
-    if (!status.IsOk()) {
-      Discard(temporary);
-      failed.Outcome = OutcomeOf(status);
+    const bool changed = status.IsOk() && !Unchanged(before, after);
+    if (!status.IsOk() || changed) {
+      // Removed once the batch lets go of it.
+      failed.Outcome = changed ? ItemOutcome::SourceChanged : OutcomeOf(status);
       failed.StepStatus = status;
-      return failed;
+      copy.dropped = std::move(failed);
     }
+    batchBytes_ += before.Size;
+    batch_.push_back(std::move(copy));
+    if (batch_.size() >= operation_.BatchFiles || batchBytes_ >= kBatchBytes) StartFlushingBatch();
+    return std::nullopt;
+  }
 
-    Placement placed = Place(temporary, targetName, false);
-    if (!Arrived(placed.Outcome)) {
-      Discard(temporary);
-      return placed;
+  // A full batch starts flushing while the next is copied; the one before
+  // it, if still in flight, is finished first.
+  void StartFlushingBatch() {
+    FinishFlushingBatch();
+    if (batch_.empty()) return;
+    flushing_ = std::move(batch_);
+    batch_.clear();
+    batchBytes_ = 0;
+    std::vector<std::u16string> temporaries;
+    for (const PendingCopy& copy : flushing_) temporaries.push_back(copy.temporary);
+    fs_.StartFlushingCopies(temporaries);
+  }
+
+  // Every copy settled: the batch in flight and the one being filled.
+  void FinishAllBatches() {
+    StartFlushingBatch();
+    FinishFlushingBatch();
+  }
+
+  // Once the batch in flight is flushed, each copy whose flush succeeded is
+  // renamed into place, in the order the items came; then, for moves, the
+  // destination folder is flushed once and the sources removed. No name
+  // appears before its own file is flushed, and no source goes before a
+  // folder flush that followed its copy's placing.
+  void FinishFlushingBatch() {
+    if (flushing_.empty()) return;
+    const std::vector<PendingCopy> batch = std::move(flushing_);
+    flushing_.clear();
+    std::vector<Status> flushed;
+    fs_.FinishFlushingCopies(flushed);
+    flushed.resize(batch.size(), Status::Error(StatusCode::IoError, 0, "not flushed"));
+    std::vector<std::pair<size_t, Placement>> moved;
+    for (size_t i = 0; i < batch.size(); ++i) {
+      const PendingCopy& copy = batch[i];
+      Placement placed;
+      if (copy.dropped) {
+        Discard(copy.temporary);
+        placed = *copy.dropped;
+      } else if (!flushed[i].IsOk()) {
+        Discard(copy.temporary);
+        placed.Name = copy.targetName;
+        placed.Outcome = OutcomeOf(flushed[i]);
+        placed.StepStatus = flushed[i];
+      } else {
+        placed = Place(copy.temporary, copy.targetName, false);
+        if (!Arrived(placed.Outcome)) {
+          Discard(copy.temporary);
+        } else if (copy.move) {
+          moved.emplace_back(i, std::move(placed));
+          continue;
+        }
+      }
+      SetResult(copy.result, placed);
     }
-    if (!move) return placed;
+    if (moved.empty()) return;
+    // A power cut before this flush leaves two copies, never none. Where
+    // the names cannot be made durable the sources stay.
+    const Status folder = fs_.FlushFolder(targetFolder_);
+    for (auto& [i, placed] : moved) {
+      SetResult(batch[i].result,
+                folder.IsOk() ? RemoveMovedSource(batch[i], std::move(placed)) : KeepSource(std::move(placed), folder));
+    }
+  }
 
-    // The source goes last, and only once the new name is on the disk: a
-    // power cut before that leaves two copies, never none. Where the name
-    // cannot be made durable the source stays, and a later pass, finding
-    // the copy in place, removes it.
-    status = fs_.FlushFolder(targetFolder_);
-    if (!status.IsOk()) return KeepSource(std::move(placed), status);
-    // Only while it is still the file that was copied; a read-only one goes
-    // as the shell's move removes it.
+  // Only while it is still the file that was copied; a read-only one goes
+  // as the shell's move removes it.
+  Placement RemoveMovedSource(const PendingCopy& copy, Placement placed) {
     bool changed = false;
-    status = fs_.RemoveFileIfUnchanged(source, StampOfCopied(before, report), changed);
+    const Status status = fs_.RemoveFileIfUnchanged(copy.source, StampOfCopied(copy.before, copy.report), changed);
     // Gone meanwhile (another run moved it, or its owner removed it): the
     // copy is whole and stays.
     if (status.Code == StatusCode::NotFound) return placed;
     if (status.IsOk() && changed) {
-      return TakeBackFile(std::move(placed), source, copyId, ItemOutcome::SourceChanged, Status::Ok());
+      return TakeBackFile(std::move(placed), copy.source, copy.report.CopyId, ItemOutcome::SourceChanged, Status::Ok());
     }
-    if (!status.IsOk()) return TakeBackFile(std::move(placed), source, copyId, OutcomeOf(status), status);
+    if (!status.IsOk()) return TakeBackFile(std::move(placed), copy.source, copy.report.CopyId, OutcomeOf(status), status);
     return placed;
+  }
+
+  void SetResult(size_t index, const Placement& placement) {
+    ItemResult& result = results_[index];
+    result.Outcome = placement.Outcome;
+    result.StepStatus = placement.StepStatus;
+    if (!placement.Name.empty()) result.Target = JoinPath(targetFolder_, placement.Name);
   }
 
   static Placement KeepSource(Placement placed, Status status) {
@@ -701,9 +789,7 @@ class OperationRun {
                                     const std::u16string& targetName, FileStamp& sourceStamp) {
     FileInfo sourceIdentity;
     bool identified = false;
-    for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
-      const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, false));
-      if (existing == nullptr) return nullptr;
+    for (const FileInfo* existing : NamesTheItemCouldHaveTaken(targetName, false)) {
       if (!existing->IsFolder && !existing->IsLink && existing->Size == before.Size &&
           existing->Modified == before.Modified && existing->Modified != 0) {
         if (!identified) {
@@ -715,9 +801,30 @@ class OperationRun {
           return existing;
         }
       }
-      if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
+  }
+
+  // Its own name, and under Rename the numbered ones there are, in order.
+  // Not only up to the first gap: the names of one batch are placed
+  // together, and a power cut may keep a later one and lose an earlier.
+  std::vector<const FileInfo*> NamesTheItemCouldHaveTaken(const std::u16string& targetName, bool isFolder) const {
+    std::vector<std::pair<unsigned, const FileInfo*>> numbered;
+    const std::u16string folded = FoldCase(targetName);
+    // All of them begin with the name's stem, so only that part of the
+    // sorted names is looked at.
+    const size_t dot = isFolder ? std::u16string::npos : folded.rfind(u'.');
+    const std::u16string stem = folded.substr(0, dot == 0 ? std::u16string::npos : dot);
+    for (auto named = names_.lower_bound(stem); named != names_.end() && named->first.compare(0, stem.size(), stem) == 0;
+         ++named) {
+      const unsigned number = NumberOfName(named->first, folded, isFolder);
+      if (number == 1 || (number > 1 && operation_.RenameOnCollision)) numbered.emplace_back(number, &named->second);
+    }
+    std::sort(numbered.begin(), numbered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const FileInfo*> names;
+    for (const auto& entry : numbered) names.push_back(entry.second);
+    return names;
   }
 
   // A file of its own (not the source under another name or through a
@@ -817,9 +924,15 @@ class OperationRun {
   // A link to a folder is not followed: it may lead back up the tree.
   // `keepTimes` for a move: every file and folder keeps its times, the
   // folders' set last, once nothing is added to them any more.
+  // The files are flushed in batches, as the items of a run are; the
+  // folders, which only their own flushes make durable, by the caller.
   Status CopyTree(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
                   bool keepTimes) {
-    const Status status = CopyTreeEntries(sourceRoot, copyRoot, copy, keepTimes);
+    std::vector<std::u16string> unflushed;
+    Status status = CopyTreeEntries(sourceRoot, copyRoot, copy, keepTimes, unflushed);
+    // Flushed also after a failure: that lets go of the copies still held.
+    const Status flushed = FlushTreeCopies(unflushed);
+    if (status.IsOk()) status = flushed;
     if (status.IsOk() && keepTimes) {
       for (auto folder = copy.Folders.rbegin(); folder != copy.Folders.rend(); ++folder) {
         fs_.CopyTimes(folder->empty() ? sourceRoot : JoinPath(sourceRoot, *folder),
@@ -829,8 +942,18 @@ class OperationRun {
     return status;
   }
 
+  Status FlushTreeCopies(std::vector<std::u16string>& unflushed) {
+    std::vector<Status> flushed;
+    fs_.FlushCopies(unflushed, flushed);
+    unflushed.clear();
+    for (const Status& status : flushed) {
+      if (!status.IsOk()) return status;
+    }
+    return Status::Ok();
+  }
+
   Status CopyTreeEntries(const std::u16string& sourceRoot, const std::u16string& copyRoot, TreeCopy& copy,
-                         bool keepTimes) {
+                         bool keepTimes, std::vector<std::u16string>& unflushed) {
     copy.Folders.push_back(u"");
     std::vector<std::u16string> resolved{Resolved(sourceRoot)};
     for (size_t next = 0; next < copy.Folders.size(); ++next) {
@@ -865,7 +988,8 @@ class OperationRun {
         FileInfo before;
         status = fs_.GetInfo(sourcePath, before);
         CopyReport report;
-        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, {before.Attributes, keepTimes}, &report);
+        if (status.IsOk()) status = fs_.CopyToNewFile(sourcePath, copyPath, {before.Attributes, keepTimes, true}, &report);
+        if (status.IsOk()) unflushed.push_back(copyPath);
         FileInfo copied;
         if (status.IsOk()) status = fs_.GetInfo(copyPath, copied);
         if (status.IsOk() && copied.Size != before.Size) {
@@ -877,6 +1001,7 @@ class OperationRun {
           copy.SourceChanged = true;
           status = Status::Error(StatusCode::IoError, 0, "changed while it was copied");
         }
+        if (status.IsOk() && unflushed.size() >= operation_.BatchFiles) status = FlushTreeCopies(unflushed);
         if (!status.IsOk()) return status;
         copy.Files.push_back({relative, before, StampOfCopied(before, report)});
       }
@@ -977,9 +1102,7 @@ class OperationRun {
   // RemoveCopiedSource needs to remove the source.
   const FileInfo* FindDeliveredFolder(const std::u16string& source, const std::u16string& targetName,
                                       TreeCopy& found) {
-    for (unsigned number = 1; number <= kMaxNameAttempts; ++number) {
-      const FileInfo* existing = Existing(number == 1 ? targetName : NumberedName(targetName, number, true));
-      if (existing == nullptr) return nullptr;
+    for (const FileInfo* existing : NamesTheItemCouldHaveTaken(targetName, true)) {
       const std::u16string path = JoinPath(targetFolder_, existing->Name);
       std::u16string resolved;
       if (existing->IsFolder && !existing->IsLink && existing->Modified != 0 &&
@@ -987,7 +1110,6 @@ class OperationRun {
           TreeHeldBy(source, path, resolved, found)) {
         return existing;
       }
-      if (!operation_.RenameOnCollision) return nullptr;
     }
     return nullptr;
   }
@@ -1114,6 +1236,10 @@ class OperationRun {
   std::map<std::u16string, FileInfo> names_;
   // Names in sight that share their file with a leftover (folded).
   std::set<std::u16string> sharedNames_;
+  std::vector<ItemResult> results_;
+  std::vector<PendingCopy> batch_;     // being copied
+  uint64_t batchBytes_ = 0;
+  std::vector<PendingCopy> flushing_;  // in flight
   std::mt19937_64 random_;
 };
 

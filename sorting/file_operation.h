@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,12 @@
 #include "rules/sort_rule.h"
 
 namespace savrin {
+
+// A batch of copies flushed together holds at most this many files, or
+// this many bytes: as many flushes as are held open at once, and as much as
+// the disk is then given to write together.
+inline constexpr size_t kBatchFiles = 128;
+inline constexpr uint64_t kBatchBytes = uint64_t{256} << 20;
 
 // One rule's work as the sorting pass hands it over.
 struct FileOperation {
@@ -19,6 +27,8 @@ struct FileOperation {
   // On a name clash: true gives the arriving item "name (N).ext", false
   // replaces the file there.
   bool RenameOnCollision = true;
+  // Copies flushed together at most (and at most kBatchBytes of them).
+  size_t BatchFiles = kBatchFiles;
 };
 
 // What became of one item. Only Placed, Renamed and Replaced did what was

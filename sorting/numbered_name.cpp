@@ -14,4 +14,27 @@ std::u16string NumberedName(std::u16string_view name, unsigned number, bool isFo
   return numbered;
 }
 
+unsigned NumberOfName(std::u16string_view candidate, std::u16string_view name, bool isFolder) {
+  if (candidate == name) return 1;
+  size_t dot = isFolder ? std::u16string_view::npos : name.rfind(u'.');
+  if (dot == 0) dot = std::u16string_view::npos;
+  const std::u16string_view stem = name.substr(0, dot);
+  const std::u16string_view extension = dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot);
+  if (candidate.size() < stem.size() + extension.size() + 4 || candidate.substr(0, stem.size()) != stem ||
+      candidate.substr(candidate.size() - extension.size()) != extension) {
+    return 0;
+  }
+  const std::u16string_view middle =
+      candidate.substr(stem.size(), candidate.size() - stem.size() - extension.size());  // " (N)"
+  if (middle.substr(0, 2) != u" (" || middle.back() != u')') return 0;
+  const std::u16string_view digits = middle.substr(2, middle.size() - 3);
+  if (digits.empty() || digits.size() > 9 || digits.front() == u'0') return 0;
+  unsigned number = 0;
+  for (char16_t c : digits) {
+    if (c < u'0' || c > u'9') return 0;
+    number = number * 10 + static_cast<unsigned>(c - u'0');
+  }
+  return number >= 2 ? number : 0;
+}
+
 }  // namespace savrin

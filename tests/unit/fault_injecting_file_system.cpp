@@ -15,6 +15,7 @@ const char* FsCallName(FsCall kind) {
     case FsCall::RemoveFile: return "RemoveFile";
     case FsCall::RemoveEmptyFolder: return "RemoveEmptyFolder";
     case FsCall::FlushFolder: return "FlushFolder";
+    case FsCall::FlushCopy: return "FlushCopy";
     case FsCall::TryOpenExclusive: return "TryOpenExclusive";
     case FsCall::ProbeInUse: return "ProbeInUse";
     case FsCall::CompareContent: return "CompareContent";
@@ -156,6 +157,35 @@ Status FaultInjectingFileSystem::CompareContent(const std::u16string& a, const s
   Status injected;
   if (Intercept(FsCall::CompareContent, a, b, injected)) return injected;
   return inner_.CompareContent(a, b, same);
+}
+
+void FaultInjectingFileSystem::StartFlushingCopies(const std::vector<std::u16string>& paths) {
+  flushResults_.assign(paths.size(), Status::Ok());
+  flushedThrough_.clear();
+  std::vector<std::u16string> through;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    Status injected;
+    if (Intercept(FsCall::FlushCopy, paths[i], {}, injected)) {
+      flushResults_[i] = injected;
+      // A flush that fails still lets go of its copy, as the platform's
+      // does; a process that died lets go of nothing.
+      if (calls_.back().index >= crashAt_) continue;
+    }
+    through.push_back(paths[i]);
+    flushedThrough_.push_back(i);
+  }
+  inner_.StartFlushingCopies(through);
+}
+
+void FaultInjectingFileSystem::FinishFlushingCopies(std::vector<Status>& results) {
+  std::vector<Status> passed;
+  inner_.FinishFlushingCopies(passed);
+  for (size_t k = 0; k < flushedThrough_.size() && k < passed.size(); ++k) {
+    Status& result = flushResults_[flushedThrough_[k]];
+    if (result.IsOk()) result = passed[k];
+  }
+  results = std::move(flushResults_);
+  flushResults_.clear();
 }
 
 }  // namespace savrin

@@ -20,6 +20,7 @@ enum class FsCall {
   RemoveFile,
   RemoveEmptyFolder,
   FlushFolder,
+  FlushCopy,  // one path of a FlushCopies batch
   TryOpenExclusive,
   ProbeInUse,
   CompareContent,
@@ -81,6 +82,10 @@ class FaultInjectingFileSystem final : public FileSystem {
   Status RemoveFile(const std::u16string& path) override;
   Status RemoveEmptyFolder(const std::u16string& path) override;
   Status FlushFolder(const std::u16string& folder) override;
+  // Each path is a call of its own (FlushCopy), failed on its own; the rest
+  // go through together.
+  void StartFlushingCopies(const std::vector<std::u16string>& paths) override;
+  void FinishFlushingCopies(std::vector<Status>& results) override;
   Status TryOpenExclusive(const std::u16string& path) override;
   Status ProbeInUse(const std::u16string& path) override;
   Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) override;
@@ -101,6 +106,8 @@ class FaultInjectingFileSystem final : public FileSystem {
   size_t crashAt_ = static_cast<size_t>(-1);
   Action atCrash_;
   std::function<void(const FsCallRecord&)> hook_;
+  std::vector<Status> flushResults_;  // of the batch in flight; Ok where it went through
+  std::vector<size_t> flushedThrough_;
 };
 
 }  // namespace savrin

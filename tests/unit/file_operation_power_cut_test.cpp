@@ -40,6 +40,7 @@ struct Rule {
   bool rename;
   std::u16string source;       // as the rule joins it: folder + "\" + condition
   std::u16string destination;  // folder + "\"
+  size_t batchFiles = kBatchFiles;
 };
 
 enum class Step { Pass, WriteBack };
@@ -202,6 +203,34 @@ void OneFolderUnderTwoPaths(PowerCutFileSystem& fs) {
   fs.MakeLink(u"D:\\out\\back", u"C:\\in", LinkShows::AsTarget);
 }
 
+void FivePdfs(PowerCutFileSystem& fs) {
+  Volumes(fs);
+  for (const char* name : {"a", "b", "c", "d", "e"}) {
+    fs.WriteFile(u"C:\\in\\" + std::u16string(name, name + 1) + u".pdf", std::string("file ") + name);
+  }
+  fs.WriteFile(u"D:\\out\\c.pdf", "an older c");
+}
+
+void ABatchWithOneFailingFlush(PowerCutFileSystem& fs) {
+  FivePdfs(fs);
+  fs.FailFlushesOfCopiesOf("file c");
+}
+
+void ABatchWhoseFolderFlushFails(PowerCutFileSystem& fs) {
+  FivePdfs(fs);
+  fs.FailFolderFlushes(u"D:\\out", 1);
+}
+
+// Every arriving name taken, and taken again by the one before it.
+void AChainOfCollisions(PowerCutFileSystem& fs) {
+  Volumes(fs);
+  fs.WriteFile(u"C:\\in\\a.pdf", "arriving a");
+  fs.WriteFile(u"C:\\in\\a (2).pdf", "arriving a (2)");
+  fs.WriteFile(u"C:\\in\\a (3).pdf", "arriving a (3)");
+  fs.WriteFile(u"D:\\out\\a.pdf", "a there");
+  fs.WriteFile(u"D:\\out\\a (2).pdf", "a (2) there");
+}
+
 void Pdfs(PowerCutFileSystem& fs) {
   Volumes(fs);
   fs.WriteFile(u"C:\\in\\a.pdf", "first file");
@@ -234,6 +263,12 @@ const PowerCutScenario kScenarios[] = {
     {"MovesIntoANewFolderOnAnotherVolume", &Pdfs, {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"D:\\new\\out0\\"}}},
     {"MovesIntoANewFolderOnTheSameVolume", &Pdfs, {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"C:\\new\\out1\\"}},
      {Step::Pass}, Refusal::None, true},
+    {"MovesInBatchesOfTwo", &FivePdfs, {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"D:\\out\\", 2}}},
+    {"ABatchWithOneFailingFlush", &ABatchWithOneFailingFlush,
+     {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"D:\\out\\", 3}}},
+    {"ABatchWhoseFolderFlushFails", &ABatchWhoseFolderFlushFails,
+     {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"D:\\out\\", 3}}},
+    {"ABatchAcrossAChainOfCollisions", &AChainOfCollisions, {kMovePdfToD}},
     {"LeftoverOfTheEarlierNaming", &LeftoverOfTheEarlierNaming, {kMovePdfToD}},
     {"LinkNamedLikeATemporary", &LinkNamedLikeATemporary, {kMovePdfToD}},
     {"ALinkToTheSourceAtTheDestination", &ALinkToTheSourceAtTheDestination,
@@ -246,6 +281,9 @@ const PowerCutScenario kScenarios[] = {
     {"OneFolderUnderTwoPaths", &OneFolderUnderTwoPaths,
      {{SortMethod::Move, true, u"C:\\in\\*.pdf", u"E:\\"}, {SortMethod::Move, true, u"C:\\in\\*.txt", u"D:\\out\\back\\"}}},
 };
+
+// Test names as ctest lists them.
+void PrintTo(const PowerCutScenario& scenario, std::ostream* out) { *out << scenario.name; }
 
 struct FileAt {
   std::u16string path;  // full path
@@ -345,7 +383,7 @@ class PowerCutTest : public ::testing::TestWithParam<std::tuple<Persistence, Pow
   void RunPass(PowerCutFileSystem& fs) const {
     for (const Rule& rule : scenario().rules) {
       MakeFolderPathExist(fs, rule.destination);
-      PerformFileOperation(fs, {rule.kind, rule.source, rule.destination, rule.rename});
+      PerformFileOperation(fs, {rule.kind, rule.source, rule.destination, rule.rename, rule.batchFiles});
     }
   }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,7 @@
 #include "sorting/path_compare.h"
 #include "sorting/source_match.h"
 #include "sorting/temporary_name.h"
+#include "tests/unit/fake_paths.h"
 #include "tests/unit/fault_injecting_file_system.h"
 #include "tests/unit/item_outcome_print.h"
 #include "tests/unit/sandbox.h"
@@ -500,6 +504,40 @@ TEST_P(FileOperationTest, AMoveBetweenVolumesTakesAReadOnlySourceAlong) {
             std::vector<ItemOutcome>{ItemOutcome::Placed});
   EXPECT_EQ(box->NamesAt(u"in"), Names{});
   EXPECT_TRUE(box->AttributesAt(u"out\\report.pdf").ReadOnly);
+}
+
+// A batch's copies are flushed together, before any of them is placed; one
+// whose flush fails fails alone, and its source stays; the destination
+// folder is flushed once for the batch, before any source goes.
+TEST_P(FileOperationTest, ABatchIsFlushedTogetherAndAFailedFlushFailsOnlyItsFile) {
+  for (const std::u16string name : {u"a", u"b", u"c"}) box->WriteAt(u"in\\" + name + u".pdf", "file");
+  auto faults = OtherVolume();
+  faults->FailNth(FsCall::FlushCopy, 2, Status::Error(StatusCode::IoError));
+  const auto results = Run(SortMethod::Move, u"in\\*.pdf", u"out\\", true, faults.get());
+  std::multiset<ItemOutcome> outcomes;
+  for (const ItemResult& result : results) outcomes.insert(result.Outcome);
+  EXPECT_EQ(outcomes, (std::multiset<ItemOutcome>{ItemOutcome::Placed, ItemOutcome::Placed, ItemOutcome::Failed}));
+  EXPECT_EQ(box->NamesAt(u"in").size(), 1u);
+  EXPECT_EQ(box->NamesAt(u"out").size(), 2u);
+  EXPECT_FALSE(HasTemporary(box->NamesAt(u"out")));
+  size_t lastFlush = 0;
+  size_t firstPlacing = SIZE_MAX;
+  size_t folderFlush = SIZE_MAX;
+  size_t firstRemoval = SIZE_MAX;
+  for (const FsCallRecord& call : faults->Calls()) {
+    if (call.kind == FsCall::FlushCopy) lastFlush = call.index;
+    if (call.kind == FsCall::MoveNoReplace && IsTemporaryComponent(SplitAtLastSeparator(call.path).Name)) {
+      firstPlacing = std::min(firstPlacing, call.index);
+    }
+    if (call.kind == FsCall::FlushFolder) folderFlush = std::min(folderFlush, call.index);
+    if (call.kind == FsCall::RemoveFile && IsSameOrInside(call.path, box->Path(u"in"))) {
+      firstRemoval = std::min(firstRemoval, call.index);
+    }
+  }
+  EXPECT_EQ(faults->CountOf(FsCall::FlushCopy), 3);
+  EXPECT_LT(lastFlush, firstPlacing);
+  EXPECT_EQ(faults->CountOf(FsCall::FlushFolder), 1);
+  EXPECT_LT(folderFlush, firstRemoval);
 }
 
 TEST_P(FileOperationTest, AFolderMovesBetweenVolumesWhole) {

@@ -26,6 +26,23 @@ TEST(NumberedName, Table) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(NumberedName(c.name, c.number, c.isFolder), c.expected) << EncodeUtf8(c.name) << " " << c.number;
+    EXPECT_EQ(NumberOfName(c.expected, c.name, c.isFolder), c.number) << EncodeUtf8(c.expected);
+  }
+  const struct {
+    std::u16string candidate;
+    std::u16string name;
+    bool isFolder;
+    unsigned number;
+  } back[] = {
+      {u"report.pdf", u"report.pdf", false, 1},     {u"report (1).pdf", u"report.pdf", false, 0},
+      {u"report (02).pdf", u"report.pdf", false, 0}, {u"report (2)", u"report.pdf", false, 0},
+      {u"report (x).pdf", u"report.pdf", false, 0},  {u"report ().pdf", u"report.pdf", false, 0},
+      {u"report (2) (2).pdf", u"report (2).pdf", false, 2}, {u"report (2) (2).pdf", u"report.pdf", false, 0},
+      {u"album (2)", u"album", false, 2},           {u"2005.04 (2)", u"2005.04", false, 0},
+      {u"report.pdf (2)", u"report.pdf", true, 2},
+  };
+  for (const auto& c : back) {
+    EXPECT_EQ(NumberOfName(c.candidate, c.name, c.isFolder), c.number) << EncodeUtf8(c.candidate);
   }
 }
 

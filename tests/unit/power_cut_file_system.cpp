@@ -623,9 +623,39 @@ Status PowerCutFileSystem::CopyToNewFile(const std::u16string& from, const std::
     attributes.attributes = settings.Attributes;
     Record(std::move(attributes));
   }
+  if (settings.FlushLater) return Status::Ok();
   Change flush{Change::FlushFile};
   flush.node = node;
   return Record(std::move(flush));
+}
+
+void PowerCutFileSystem::StartFlushingCopies(const std::vector<std::u16string>& paths) { copiesToFlush_ = paths; }
+
+void PowerCutFileSystem::FinishFlushingCopies(std::vector<Status>& results) {
+  const std::vector<std::u16string> paths = std::move(copiesToFlush_);
+  copiesToFlush_.clear();
+  results.assign(paths.size(), Status::Ok());
+  for (size_t i = paths.size(); i-- > 0;) {
+    const Place place = Find(paths[i]);
+    if (place.node == 0) {
+      results[i] = Error(StatusCode::NotFound);
+      continue;
+    }
+    const std::string& content = live_.nodes.at(place.node).content;
+    if (std::find(failingCopies_.begin(), failingCopies_.end(), content) != failingCopies_.end()) {
+      results[i] = Error(StatusCode::IoError);
+      continue;
+    }
+    Change flush{Change::FlushFile};
+    flush.node = place.node;
+    Record(std::move(flush));
+  }
+}
+
+void PowerCutFileSystem::FailFolderFlushes(const std::u16string& folder, int count) {
+  const Place place = Find(folder);
+  if (place.node == 0) throw std::runtime_error("model: no such folder");
+  failingFolders_[place.node] = count;
 }
 
 Status PowerCutFileSystem::SetAttributes(const std::u16string& path, const FileAttributes& attributes) {
@@ -697,6 +727,11 @@ Status PowerCutFileSystem::RemoveEmptyFolder(const std::u16string& path) {
 Status PowerCutFileSystem::FlushFolder(const std::u16string& folder) {
   const Place place = Find(folder);
   if (place.node == 0 || !live_.nodes.at(place.node).isFolder) return Error(StatusCode::NotFound);
+  const auto failing = failingFolders_.find(place.node);
+  if (failing != failingFolders_.end() && failing->second > 0) {
+    --failing->second;
+    return Error(StatusCode::IoError);
+  }
   Change change{Change::FlushFolder};
   change.folder = place.node;
   Record(std::move(change));

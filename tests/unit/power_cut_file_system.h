@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -32,6 +33,7 @@ enum class Persistence {
   NoFolderFlush,
 };
 const char* PersistenceName(Persistence persistence);
+inline void PrintTo(Persistence persistence, std::ostream* out) { *out << PersistenceName(persistence); }
 
 // How a link shows. Windows' own links and junctions are listed as links
 // and act on themselves; a Linux symlink under Wine is listed as what it
@@ -97,6 +99,12 @@ class PowerCutFileSystem final : public FileSystem {
   // Time passing: everything done so far reaches the disk.
   void WriteBack();
 
+  // Faults of the disk (this instance only, so not in the states a cut
+  // leaves): the flush of any copy holding `content` fails, and the next
+  // `count` flushes of `folder`.
+  void FailFlushesOfCopiesOf(const std::string& content) { failingCopies_.push_back(content); }
+  void FailFolderFlushes(const std::u16string& folder, int count);
+
   size_t ChangeCount() const { return log_.size(); }
   std::string DescribeChange(size_t index) const;
   const DiskImage& Live() const { return live_; }
@@ -124,6 +132,11 @@ class PowerCutFileSystem final : public FileSystem {
   Status RemoveFileIfUnchanged(const std::u16string& path, const FileStamp& expected, bool& changed) override;
   Status RemoveEmptyFolder(const std::u16string& path) override;
   Status FlushFolder(const std::u16string& folder) override;
+  // Each flush a change of its own, recorded when the batch is waited for
+  // (nothing says one ended before), in the reverse of the order asked, as
+  // flushes in flight together end in any order.
+  void StartFlushingCopies(const std::vector<std::u16string>& paths) override;
+  void FinishFlushingCopies(std::vector<Status>& results) override;
   Status TryOpenExclusive(const std::u16string& path) override;
   Status CompareContent(const std::u16string& a, const std::u16string& b, bool& same) override;
 
@@ -166,6 +179,8 @@ class PowerCutFileSystem final : public FileSystem {
   DiskImage base_;  // what was durable when recording started
   DiskImage live_;  // what the running program sees
   std::vector<Change> log_;
+  std::vector<std::string> failingCopies_;
+  std::map<uint64_t, int> failingFolders_;  // folder node, flushes left to fail
 };
 
 }  // namespace savrin

@@ -15,6 +15,7 @@ class RealSandbox : public Sandbox {
 
   const char* Name() const override { return "Platform"; }
   FileSystem& Fs() override { return *fs_; }
+  void EndProcess() override { fs_ = MakePlatformFileSystem(); }
   const std::u16string& Root() const override { return root_; }
   void Write(const std::u16string& path, const std::string& content) override;
   std::optional<std::string> Read(const std::u16string& path) override;

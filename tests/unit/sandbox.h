@@ -33,6 +33,9 @@ class Sandbox {
   // writers out) fails until the handle is released. Null where there are
   // no sharing modes.
   virtual std::shared_ptr<void> HoldOpen(const std::u16string& path) = 0;
+  // As after the death of the process that used Fs(): what it held open is
+  // let go of, and Fs() is a new one.
+  virtual void EndProcess() {}
 
   std::u16string Path(std::u16string_view relative) const;
   void MakeFolder(std::u16string_view relative);
