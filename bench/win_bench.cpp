@@ -33,6 +33,8 @@ constexpr char kMoveListNote[] =
     "Wine's SHFileOperationW refuses to move more than one file into one folder (ERROR_CANCELLED), so it is "
     "handed the matching files as a list with one destination each (FOF_MULTIDESTFILES added), the list found "
     "with FindFirstFileExW inside the timed part.";
+constexpr char kCrossVolumeNote[] =
+    "ours flushes each copy and the destination folder before it removes a source; the shell flushes nothing.";
 
 struct Options {
   std::wstring shm = L"Z:\\dev\\shm";  // another volume than the temporary folder
@@ -40,7 +42,7 @@ struct Options {
   bool files = true;
   bool cpu = true;
   int idleSeconds = 60;
-  int only = 0;  // run this case alone (1-5 for W1-W5, 6 and 7 for C1 and C2)
+  int only = 0;  // run this case alone (1-5 for W1-W5, 6 and 7 for C1 and C2, 8 for W6)
 };
 
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
@@ -181,6 +183,36 @@ void ShellOperation(const SortRule& rule) {
   }
   const int result = SHFileOperationW(&operation);
   if (result != 0 || operation.fAnyOperationsAborted) Fail("SHFileOperationW failed: " + std::to_string(result));
+}
+
+// The least any copy that survives a power cut does for each file, through
+// the platform's own calls and one file at a time: CopyFileExW to a
+// temporary name, FlushFileBuffers, MoveFileExW into place without
+// replacing. Wine's CopyFileExW calls no progress routine that could hand
+// over the new file's handle, so the copy is opened again to be flushed, as
+// ours does there.
+void DurableFloor(const std::wstring& in, const std::wstring& out) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileExW((in + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) Fail("cannot list " + Narrow(in));
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  for (const std::wstring& name : names) {
+    const std::wstring temporary = out + L"\\.floor-" + name;
+    if (!CopyFileExW((in + L"\\" + name).c_str(), temporary.c_str(), nullptr, nullptr, nullptr,
+                     COPY_FILE_FAIL_IF_EXISTS)) {
+      Fail("CopyFileExW " + Narrow(name));
+    }
+    HANDLE copy = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (copy == INVALID_HANDLE_VALUE || !FlushFileBuffers(copy)) Fail("FlushFileBuffers " + Narrow(name));
+    CloseHandle(copy);
+    if (!MoveFileExW(temporary.c_str(), (out + L"\\" + name).c_str(), 0)) Fail("MoveFileExW " + Narrow(name));
+  }
 }
 
 std::unique_ptr<RealPassHost> MakeHost() {
@@ -351,9 +383,12 @@ struct Bench {
   int Repetitions(int count) const { return options.quick ? 1 : count; }
 
   // Ours, the shell's operation, and for copies ours once more without its
-  // flushes, to show what they cost.
-  void Compare(const std::string& what, int repetitions, const SortRule& rule, const std::function<void()>& prepare,
-               const std::function<void()>& check, double target, const std::string& note, bool flushes) {
+  // flushes, to show what they cost; then any further references, whose
+  // times come back in the order given, after the first two.
+  std::vector<std::vector<double>> Compare(const std::string& what, int repetitions, const SortRule& rule,
+                                           const std::function<void()>& prepare, const std::function<void()>& check,
+                                           double target, const std::string& note, bool flushes,
+                                           const std::vector<Contender>& more = {}) {
     auto host = MakeHost();
     auto unflushed =
         std::make_unique<RealPassHost>(MakePlatformFileSystem(), MakePlatformFileSystem(Flushing::Skipped));
@@ -361,15 +396,18 @@ struct Bench {
     unflushed->rules = {rule};
     std::vector<Contender> contenders = {{"ours", prepare, [&] { host->RunPass(); }, check},
                                          {"SHFileOperationW", prepare, [&] { ShellOperation(rule); }, check}};
+    contenders.insert(contenders.end(), more.begin(), more.end());
     if (flushes) {
       contenders.push_back({"ours without flushes (diagnostic)", prepare, [&] { unflushed->RunPass(); }, check});
     }
-    const auto seconds = Measure(Repetitions(repetitions), contenders);
+    auto seconds = Measure(Repetitions(repetitions), contenders);
     rows.emplace_back(what, Median(seconds[0]), "`SHFileOperationW`", Median(seconds[1]), target, "s", note);
     if (flushes) {
-      rows.emplace_back(what + ", ours without flushes (diagnostic)", Median(seconds[2]), "`SHFileOperationW`",
+      rows.emplace_back(what + ", ours without flushes (diagnostic)", Median(seconds.back()), "`SHFileOperationW`",
                         Median(seconds[1]), 0, "s", kUnflushedNote);
+      seconds.pop_back();
     }
+    return seconds;
   }
 
   void SameVolumeMove() {
@@ -401,17 +439,33 @@ struct Bench {
     WriteFiles(in, count, size, L"data", L"bin");
     const uint64_t total = static_cast<uint64_t>(count) * size;
     const size_t first = rows.size();
-    Compare("W2. copy " + std::to_string(count) + " x " + label, 3,
-            MakeRule(U(in), U(out), u"*.bin", SortMethod::Copy, CollisionMode::Rename),
-            [&] {
-              if (size >= (1u << 20)) RemoveTree(out);
-              FreshFolder(out);
-            },
-            [&] { Expect(out, count, total); }, 1.0,
-            "ours flushes every copy (FlushFileBuffers) before it renames it into place; the shell's copy "
-            "flushes nothing.",
-            true);
-    if (size < (1u << 20)) copySecondsPerFile = rows[first].ours / count;
+    const bool large = size >= (1u << 20);
+    const auto prepare = [&] {
+      if (large) RemoveTree(out);
+      FreshFolder(out);
+    };
+    const auto check = [&] { Expect(out, count, total); };
+    // Large copies are bound by the disk, which the shell's copy never
+    // waits for: theirs is measured against the same copies made durable
+    // one by one, and the shell only informs.
+    const std::string what = "W2. copy " + std::to_string(count) + " x " + label;
+    const auto seconds =
+        Compare(what, 3, MakeRule(U(in), U(out), u"*.bin", SortMethod::Copy, CollisionMode::Rename), prepare, check,
+                large ? 0 : 0.75,
+                large ? "ours flushes every copy (FlushFileBuffers) before it renames it into place; the shell's "
+                        "copy flushes nothing, and for large files the flushes are most of the time, so this line "
+                        "only informs."
+                      : "ours flushes every copy (FlushFileBuffers) before it renames it into place; the shell's "
+                        "copy flushes nothing.",
+                true,
+                {{"durable floor (CopyFileExW, FlushFileBuffers, MoveFileExW)", prepare,
+                  [&] { DurableFloor(in, out); }, check}});
+    rows.emplace_back(what, rows[first].ours, "durable floor: CopyFileExW, FlushFileBuffers, MoveFileExW",
+                      Median(seconds[2]), large ? 1.1 : 0, "s",
+                      "a loop in this process doing for each file in turn only the steps a copy needs to survive "
+                      "a power cut, through the platform's calls (the copy opened again to be flushed, as Wine's "
+                      "CopyFileExW hands over no handle), one flush at a time and nothing checked.");
+    if (!large) copySecondsPerFile = rows[first].ours / count;
   }
 
   void CrossVolumeMove() {
@@ -430,10 +484,7 @@ struct Bench {
               Expect(out, count, static_cast<uint64_t>(count) << 16);
               Expect(in, 0);
             },
-            1.0,
-            "ours flushes each copy and the destination folder before it removes a source; the shell "
-            "flushes nothing. " + std::string(kMoveListNote),
-            true);
+            1.0, std::string(kCrossVolumeNote) + " " + kMoveListNote, true);
   }
 
   void RenameCollisions() {
@@ -482,6 +533,29 @@ struct Bench {
                       "(it replaces the file there), so it cannot do the renaming job itself.");
     rows.emplace_back("W4. same, ours without flushes (diagnostic)", Median(seconds[2]),
                       "5 x `SHFileOperationW` into empty folders", Median(seconds[1]), 0, "s", kUnflushedNote);
+  }
+
+  // A camera's or a scanner's worth of small files dropped into a watched
+  // folder at once, all gone in one pass: what a user waits for is the
+  // engine working through one long operation, not the pass around it.
+  void BulkArrival() {
+    const int count = Scaled(5000);
+    const std::wstring in = shm + L"\\bulk-in";
+    const std::wstring out = root + L"\\bulk-out";
+    std::fprintf(stderr, "one pass moving %d files of 4 KiB between volumes\n", count);
+    Compare("W6. bulk arrival: one pass moving " + std::to_string(count) + " x 4 KiB, " +
+                Narrow(options.shm.substr(0, 2)) + " (tmpfs) -> C:",
+            3, MakeRule(U(in), U(out), u"*.jpg", SortMethod::Move, CollisionMode::Rename),
+            [&] {
+              FreshFolder(in);
+              FreshFolder(out);
+              WriteFiles(in, count, 4096, L"photo", L"jpg");
+            },
+            [&] {
+              Expect(out, count, static_cast<uint64_t>(count) * 4096);
+              Expect(in, 0);
+            },
+            1.0, std::string(kCrossVolumeNote) + " " + kMoveListNote, true);
   }
 
   void IdleRules() {
@@ -662,7 +736,8 @@ Options Parse(int argc, wchar_t** argv) {
     } else if (arg == L"--idle-seconds" && i + 1 < argc) {
       options.idleSeconds = std::max(1, _wtoi(argv[++i]));
     } else {
-      Fail("usage: savrin_bench.exe [--quick] [--files-only | --cpu-only] [--case N] [--shm FOLDER] [--idle-seconds N]");
+      Fail("usage: savrin_bench.exe [--quick] [--files-only | --cpu-only] [--case N] [--shm FOLDER] [--idle-seconds N]\n"
+           "  --case N: 1-5 for W1-W5, 6 and 7 for C1 and C2, 8 for W6");
     }
   }
   return options;
@@ -734,6 +809,7 @@ int Main(int argc, wchar_t** argv) {
     if (wanted(3) && haveShm) bench.CrossVolumeMove();
     if (wanted(4)) bench.RenameCollisions();
     if (wanted(5)) bench.IdleRules();
+    if (wanted(8) && haveShm) bench.BulkArrival();
   }
   if (bench.options.cpu) {
     if (wanted(6)) bench.IdleProcess();
