@@ -98,17 +98,33 @@ inline constexpr unsigned kMaxNameAttempts = 10000;
 // journal); and as the latter on a volume that cannot flush a folder (a
 // network share).
 //
-// Within a volume an item is renamed, one atomic step, with no flush. Copies
-// and moves between volumes go through a temporary ("~savrin-<hex>.part",
-// temporary_name.h) in the destination folder: the copy is written, given
-// its attributes and times, and flushed (one file flush each), checked
-// against the source's size and renamed into place. A move then flushes the
-// destination folder (one folder flush each) and removes its source only
-// after that, and only if the source is still as it was copied (size, time,
-// file id and change time). A folder copied or moved between volumes has
-// each folder of its copy flushed before it is placed, or is not placed at
-// all. A destination folder the pass makes has its name flushed in its
-// parent once, when it is made (folder_path.h).
+// The steps, and what each costs. Within a volume an item is renamed: one
+// atomic step, no flush. Copies and moves between volumes go through a
+// temporary ("~savrin-<hex>.part", temporary_name.h) in the destination
+// folder, in batches of up to kBatchFiles files or kBatchBytes:
+//   1. each file of the batch is copied into its temporary with its
+//      attributes and times, left unflushed (the backend starts its
+//      write-back at once where it can), and checked against the source's
+//      size and time;
+//   2. the batch's flushes are started all at once, on a fixed pool of
+//      threads (flush_pool.h), and the next batch is copied meanwhile:
+//      flushes in flight together are merged by the disk stack and share a
+//      journal's commits, where one after another each would wait for the
+//      disk. One file flush per file, but not one disk wait per file;
+//   3. once they have ended, each temporary whose flush succeeded is renamed
+//      into place, in the order the items came; one whose flush failed is
+//      removed and its item fails alone;
+//   4. for moves, the destination folder is flushed once for the batch, and
+//      only then each source is removed, and only if it is still as it was
+//      copied (size, time, file id and change time).
+// So no name appears before its own file is durable, and no source goes
+// before a folder flush that followed its copy's placing; a cut leaves at
+// most two batches of temporaries, which the next run's clean-up removes.
+// A folder copied or moved between volumes has its files flushed the same
+// way and each folder of its copy flushed before it is placed (one folder
+// flush per folder), or is not placed at all. A destination folder the pass
+// makes has its name flushed in its parent once, when it is made
+// (folder_path.h).
 //
 // A move between volumes that a cut interrupted after its copy was placed
 // is finished by the next pass: it finds the copy in place (same size, time
