@@ -117,9 +117,13 @@ Status CopyByReadWrite(int from, int to, Flushing flushing) {
 // copy_file_range lets the kernel (or the file system, by sharing extents)
 // do the work; it refuses some pairs of file systems, and then nothing has
 // been copied yet, so plain reads and writes take over from the start.
-Status CopyContent(int from, int to, Flushing flushing) {
+// `expected` is the source's size when the copy began: once that much is
+// copied the copy ends without asking for more (a source that grew since
+// is told apart by its size and time afterwards).
+Status CopyContent(int from, int to, off_t expected, Flushing flushing) {
   off_t copiedSoFar = 0;
   for (;;) {
+    if (expected > 0 && copiedSoFar == expected) return Status::Ok();
     const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kWriteBackPiece, 0);
     if (copied > 0) {
       // A full piece: more is likely to follow, so this one can go to the disk now.
@@ -245,14 +249,14 @@ class PosixFileSystem final : public FileSystem {
       report->CopyId = static_cast<uint64_t>(made.st_ino);
       report->Source = FileStamp::Of(InfoFromStat(st, {}, false));
     }
-    if (status.IsOk()) status = CopyContent(source.Get(), copy.Get(), flushing_);
+    if (status.IsOk()) status = CopyContent(source.Get(), copy.Get(), st.st_size, flushing_);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (status.IsOk() && ::futimens(copy.Get(), times) != 0) status = LastError();
     // The permission bits come along as cp -p brings them (a 0600 file stays
     // private); set-id bits do not.
     mode_t mode = st.st_mode & 0777;
     if (settings.Attributes.ReadOnly) mode &= ~mode_t{0222};
-    if (status.IsOk() && ::fchmod(copy.Get(), mode) != 0) status = LastError();
+    if (status.IsOk() && mode != (made.st_mode & 07777) && ::fchmod(copy.Get(), mode) != 0) status = LastError();
     if (status.IsOk() && settings.FlushLater) {
       // The disk starts on it now; the flush of the batch then waits for
       // less. Held until then, with its lock.
