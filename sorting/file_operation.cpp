@@ -111,7 +111,7 @@ class OperationRun {
       if (IsTemporaryName(entry.Name) || !NameMatches(pattern, entry.Name)) continue;
       if (wildcard) {
         if (!entry.IsFolder && !entry.Attributes.Hidden && !entry.Attributes.System) items.push_back(entry);
-      } else if (entry.Name == pattern) {
+      } else if (entry.Name == TrimTrailingDotsAndSpaces(pattern)) {
         // On a case-sensitive file system the exact spelling is the one meant.
         return {entry};
       } else if (items.empty()) {
