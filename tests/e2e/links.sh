@@ -14,15 +14,19 @@
 # Then moves between volumes onto and of links Wine shows as what they lead
 # to: a destination name linking back to the file or folder moved there is
 # no copy of it, a leftover temporary that is a link is no leftover of ours,
-# and a source folder that is a link is not that folder.
+# and a source folder that is a link is not that folder. Last, files moved
+# into a destination path made by the pass, traced down to the system calls
+# (Wine's own and its wineserver's): each new folder's name is flushed in
+# its parent once, before the first source goes.
 #   tests/e2e/links.sh path/to/Savrin.exe
 set -euo pipefail
 exe="$(realpath "$1")"
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)"
 if [ -z "${DISPLAY:-}" ]; then exec "$tools/with-display.sh" "$0" "$@"; fi
 
-work="$(mktemp -d /tmp/savrin-links.XXXXXX)"
-shm="$(mktemp -d /dev/shm/savrin-links.XXXXXX)"
+# Resolved, as the trace shows the paths of open folders.
+work="$(realpath "$(mktemp -d /tmp/savrin-links.XXXXXX)")"
+shm="$(realpath "$(mktemp -d /dev/shm/savrin-links.XXXXXX)")"
 export SAVRIN_WINEPREFIX="$tools/../build/wineprefix"
 cleanup() {
   WINEPREFIX="$SAVRIN_WINEPREFIX" wineserver -k 2>/dev/null || true
@@ -67,6 +71,9 @@ echo "kept nine" > "$shm/keep9/k.txt"
 echo "kept ten" > "$shm/keep10/k.txt"
 ln -s "$shm/keep9" "$shm/in9/album"
 ln -s "$shm/keep10" "$shm/in10/album"
+# Files moved between volumes into a destination path of two new folders.
+mkdir -p "$shm/in11" "$work/out11"
+for n in 1 2 3; do echo "$n" > "$shm/in11/$n.dat"; done
 
 settings="[Source]
 0=$(windows "$work/files/in")
@@ -79,6 +86,7 @@ settings="[Source]
 7=$(windows "$shm/in8")
 8=$(windows "$shm/in9")
 9=$(windows "$shm/in10")
+10=$(windows "$shm/in11")
 [Destination]
 0=$(windows "$work/files/in/link")
 1=$(windows "$work/files/out2")
@@ -90,6 +98,7 @@ settings="[Source]
 7=$(windows "$work/out8")
 8=$(windows "$work/out9")
 9=$(windows "$shm/out10")
+10=$(windows "$work/out11/2026/12")
 [Pattern]
 0=*.txt
 1=album
@@ -101,6 +110,7 @@ settings="[Source]
 7=*.doc
 8=album
 9=album
+10=*.dat
 [Condition]
 0=65537
 1=65536
@@ -112,6 +122,7 @@ settings="[Source]
 7=1
 8=0
 9=0
+10=1
 [Option]
 Status=0
 Time=1
@@ -122,9 +133,16 @@ cp "$exe" "$work/app/Savrin.exe"
 
 listing() { (cd "$work/files" && find . -path ./out3 -prune -o -printf '%p %y %s\n' | LC_ALL=C sort); }
 before="$(listing)"
+# With no wineserver running for the prefix, wine starts one as a child
+# that the trace follows: Wine creates, renames and removes there. The
+# filter stops the traced processes at these calls only, so the session
+# runs at nearly its own speed.
+WINEPREFIX="$SAVRIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 (
   . "$tools/wine-env.sh"
-  exec wine "$work/app/Savrin.exe" >/dev/null 2>&1
+  exec strace -f --seccomp-bpf -y -o "$work/trace" \
+    -e trace=execve,mkdir,mkdirat,fsync,fdatasync,unlink,unlinkat,rename,renameat,renameat2 \
+    wine "$work/app/Savrin.exe" >/dev/null 2>&1
 ) &
 passes=0
 for _ in $(seq 120); do
@@ -155,6 +173,28 @@ check "the file such a link leads to stays" '[ "$(cat "$shm/user.txt" 2>/dev/nul
 check "a source folder that is a link, moved to another volume, leaves what it leads to" \
   '[ "$(cat "$shm/keep9/k.txt" 2>/dev/null)" = "kept nine" ]'
 check "the same within the volume" '[ "$(cat "$shm/keep10/k.txt" 2>/dev/null)" = "kept ten" ]'
+
+# For a new folder: the trace's line of its making, of the first flush of its
+# parent after that, of the first removal of a moved source, and how often
+# the parent was flushed at all. A flush is in Savrin's own threads, the
+# making and removing in the wineserver's; a call that another process's
+# line cuts in two is counted where it began.
+trace="$work/trace"
+traced() {
+  awk -v made="$1\"" -v parent="<${1%/*}>" -v source="$shm/in11/" '
+    /mkdir/ && index($0, made) && !m { m = NR }
+    /fsync\(/ && index($0, parent) { n++; if (m && !f) f = NR }
+    /unlink/ && index($0, source) && !u { u = NR }
+    END { print m + 0, f + 0, u + 0, n + 0 }' "$trace"
+}
+check "the wineserver ran under the trace" 'grep -q "^[0-9]* execve(\"[^\"]*wineserver" "$trace"'
+check "three files moved into two new folders" '[ "$(find "$work/out11/2026/12" -type f | wc -l)" -eq 3 ]'
+for level in "$work/out11/2026" "$work/out11/2026/12"; do
+  read -r made flushed removed flushes < <(traced "$level")
+  check "${level#"$work/"} made, its parent flushed, then a source removed (lines $made $flushed $removed)" \
+    '[ "$made" -gt 0 ] && [ "$flushed" -gt "$made" ] && [ "$removed" -gt "$flushed" ]'
+  check "${level#"$work/"}: its parent flushed once for three files ($flushes)" '[ "$flushes" -eq 1 ]'
+done
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
 echo "links: $passes passes"
 [ "$failed" -eq 0 ]
