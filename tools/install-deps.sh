@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth fonts-ipafont-gothic
-  imagemagick zip
+  imagemagick zip strace
 )
 
 missing=()
