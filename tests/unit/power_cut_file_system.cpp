@@ -282,6 +282,14 @@ Status PowerCutFileSystem::Record(Change change) {
   return Status::Ok();
 }
 
+Status PowerCutFileSystem::RecordRemoval(const Place& place) {
+  Change change{Change::RemoveEntry};
+  change.folder = place.parent;
+  change.name = place.entry->name;
+  change.node = place.node;
+  return Record(std::move(change));
+}
+
 namespace {
 
 bool IsEntryChange(int kind) { return kind <= 2; }  // AddEntry, RemoveEntry, Rename
@@ -681,11 +689,7 @@ Status PowerCutFileSystem::RemoveFile(const std::u16string& path) {
   if (place.node == 0 || place.parent == 0) return Error(StatusCode::NotFound);
   const DiskImage::Node& node = live_.nodes.at(place.node);
   if (node.isFolder || node.attributes.ReadOnly) return Error(StatusCode::AccessDenied);
-  Change change{Change::RemoveEntry};
-  change.folder = place.parent;
-  change.name = place.entry->name;
-  change.node = place.node;
-  return Record(std::move(change));
+  return RecordRemoval(place);
 }
 
 // As the Win32 backend does: a link that shows as its target is refused
@@ -701,11 +705,7 @@ Status PowerCutFileSystem::RemoveFileIfUnchanged(const std::u16string& path, con
     return Status::Ok();
   }
   if (place.entry->isLink && place.entry->shows == LinkShows::AsTarget) return Error(StatusCode::Unsupported);
-  Change change{Change::RemoveEntry};
-  change.folder = place.parent;
-  change.name = place.entry->name;
-  change.node = place.node;
-  return Record(std::move(change));
+  return RecordRemoval(place);
 }
 
 // A link shown as a link goes with the link alone, as RemoveDirectoryW
@@ -717,11 +717,7 @@ Status PowerCutFileSystem::RemoveEmptyFolder(const std::u16string& path) {
   if (place.parent == 0) return Error(StatusCode::AccessDenied);
   const bool linkItself = place.entry->isLink;
   if (!linkItself && !live_.folders.at(place.node).empty()) return Error(StatusCode::NotEmpty);
-  Change change{Change::RemoveEntry};
-  change.folder = place.parent;
-  change.name = place.entry->name;
-  change.node = place.node;
-  return Record(std::move(change));
+  return RecordRemoval(place);
 }
 
 Status PowerCutFileSystem::FlushFolder(const std::u16string& folder) {

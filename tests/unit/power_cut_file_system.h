@@ -170,6 +170,7 @@ class PowerCutFileSystem final : public FileSystem {
   Place Acted(const Place& place) const;
   std::u16string CanonicalPath(uint64_t node) const;
   Status Record(Change change);
+  Status RecordRemoval(const Place& place);
   static void Apply(DiskImage& image, const Change& change, bool clearsOldName = true);
   FileInfo InfoOf(const Place& place, const std::u16string& name) const;
   Status Rename(const std::u16string& from, const std::u16string& to, bool replace);
