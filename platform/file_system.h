@@ -76,7 +76,7 @@ struct CopySettings {
   // keeps them; any copy keeps the last-write time.
   bool AllTimes = false;
   // Not flushed yet: the copy stays held, as while it is written, until
-  // FlushCopies flushes it together with others.
+  // StartFlushingCopies flushes it together with others.
   bool FlushLater = false;
 };
 
@@ -89,15 +89,15 @@ struct CopySettings {
 // Threads: an instance is used by one thread at a time, and the program
 // gives each thread that needs one its own: the main window has one for the
 // pass on the user-interface thread and one for the engine on the
-// file-operation thread. The two platform backends would in fact bear
-// concurrent calls, for they keep nothing that changes after construction
-// (the flushing choice; the POSIX content comparison's buffers are per
-// thread) and every call works through handles or descriptors of its own;
-// but fakes and wrappers (the tests' in-memory disk, the fault-injecting and
-// power-cut file systems) keep their state without locks, and the seam
-// promises no more than they keep. An instance made on one thread and used
-// on another (the worker's, made with the window) passes between them
-// through a synchronising step, such as the thread's start or join.
+// file-operation thread. The platform backends keep the copies they hold
+// until a flush (FlushLater) in a table of their own, and fakes and wrappers
+// (the tests' in-memory disk, the fault-injecting and power-cut file
+// systems) keep their state without locks: the seam promises no more than
+// that. The flushes a backend starts run on the flush pool's threads
+// (flush_pool.h), each on a handle the backend hands over and takes back
+// when the batch is waited for. An instance made on one thread and used on
+// another (the worker's, made with the window) passes between them through
+// a synchronising step, such as the thread's start or join.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
