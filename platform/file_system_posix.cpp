@@ -10,15 +10,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "platform/fd_posix.h"
 #include "platform/file_system.h"
-#include "platform/flush_pool.h"
+#include "platform/held_copies.h"
 #include "platform/path_posix.h"
 #include "platform/path_text.h"
 #include "platform/status_posix.h"
@@ -261,7 +259,7 @@ class PosixFileSystem final : public FileSystem {
       // The disk starts on it now; the flush of the batch then waits for
       // less. Held until then, with its lock.
       if (flushing_ == Flushing::Always) ::sync_file_range(copy.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-      held_[to] = std::move(copy);
+      copies_.Hold(to, std::move(copy));
       return status;
     }
     if (status.IsOk() && flushing_ == Flushing::Always && ::fsync(copy.Get()) != 0) status = LastError();
@@ -271,37 +269,21 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void StartFlushingCopies(const std::vector<std::u16string>& paths) override {
-    inFlight_ = PendingFlushes();
-    copiesInFlight_.clear();
-    copiesInFlight_.resize(paths.size());
-    for (size_t i = 0; i < paths.size(); ++i) {
-      FlushedCopy& copy = copiesInFlight_[i];
-      const auto held = held_.find(paths[i]);
-      if (held != held_.end()) {
-        copy.file = std::move(held->second);
-        held_.erase(held);
-        continue;
-      }
-      copy.file = Fd(::open(ToNative(paths[i]).c_str(), O_RDONLY | O_CLOEXEC));
-      if (!copy.file.Valid()) copy.openError = errno;
-    }
-    std::vector<std::function<Status()>> flushes;
-    for (FlushedCopy& copy : copiesInFlight_) {
-      flushes.push_back([this, &copy]() -> Status {
-        if (!copy.file.Valid()) return FromErrno(copy.openError);
-        Status status;
-        if (flushing_ == Flushing::Always && ::fsync(copy.file.Get()) != 0) status = LastError();
-        if (copy.file.Close() != 0 && status.IsOk()) status = LastError();
-        return status;
-      });
-    }
-    inFlight_ = PendingFlushes(std::move(flushes));
+    copies_.StartFlushing(
+        paths,
+        [](const std::u16string& path, Fd& file) {
+          file = Fd(::open(ToNative(path).c_str(), O_RDONLY | O_CLOEXEC));
+          return file.Valid() ? Status::Ok() : LastError();
+        },
+        [this](Fd& file) {
+          Status status;
+          if (flushing_ == Flushing::Always && ::fsync(file.Get()) != 0) status = LastError();
+          if (file.Close() != 0 && status.IsOk()) status = LastError();
+          return status;
+        });
   }
 
-  void FinishFlushingCopies(std::vector<Status>& results) override {
-    results = inFlight_.Wait();
-    copiesInFlight_.clear();
-  }
+  void FinishFlushingCopies(std::vector<Status>& results) override { results = copies_.FinishFlushing(); }
 
   Status CopyTimes(const std::u16string& from, const std::u16string& to) override {
     struct stat st {};
@@ -390,15 +372,7 @@ class PosixFileSystem final : public FileSystem {
 
  private:
   const Flushing flushing_;
-  // Copies made with FlushLater, until a flush takes them, and the batch
-  // being flushed.
-  struct FlushedCopy {
-    Fd file;
-    int openError = 0;
-  };
-  std::map<std::u16string, Fd> held_;
-  std::vector<FlushedCopy> copiesInFlight_;
-  PendingFlushes inFlight_;
+  HeldCopies<Fd> copies_;
 };
 
 }  // namespace

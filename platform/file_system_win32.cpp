@@ -8,14 +8,12 @@
 #include <winternl.h>
 
 #include <cstring>
-#include <functional>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/flush_pool.h"
+#include "platform/held_copies.h"
 #include "platform/handle_win32.h"
 #include "platform/path_text.h"
 #include "platform/path_win32.h"
@@ -353,7 +351,7 @@ class Win32FileSystem final : public FileSystem {
     }
     if (status.IsOk()) status = SetAttributes(to, settings.Attributes);
     if (status.IsOk() && settings.FlushLater) {
-      held_[to] = std::move(held.Destination);
+      copies_.Hold(to, std::move(held.Destination));
       return status;
     }
     if (status.IsOk() && flushing_ == Flushing::Always && !::FlushFileBuffers(held.Destination.Get())) {
@@ -371,39 +369,23 @@ class Win32FileSystem final : public FileSystem {
   // Under Wine FlushFileBuffers is an fsync in the calling thread, so the
   // pool's threads flush at once there too.
   void StartFlushingCopies(const std::vector<std::u16string>& paths) override {
-    inFlight_ = PendingFlushes();
-    copiesInFlight_.clear();
-    copiesInFlight_.resize(paths.size());
-    for (size_t i = 0; i < paths.size(); ++i) {
-      FlushedCopy& copy = copiesInFlight_[i];
-      const auto held = held_.find(paths[i]);
-      if (held != held_.end()) {
-        copy.file = std::move(held->second);
-        held_.erase(held);
-        continue;
-      }
-      copy.file = FileHandle(::CreateFileW(ToWin32Path(paths[i]).c_str(), GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
-      if (!copy.file.Valid()) copy.openError = ::GetLastError();
-    }
-    std::vector<std::function<Status()>> flushes;
-    for (FlushedCopy& copy : copiesInFlight_) {
-      flushes.push_back([this, &copy]() -> Status {
-        if (!copy.file.Valid()) return FromWin32Error(copy.openError);
-        Status status;
-        if (flushing_ == Flushing::Always && !::FlushFileBuffers(copy.file.Get())) status = LastError();
-        if (!copy.file.Close() && status.IsOk()) status = LastError();
-        return status;
-      });
-    }
-    inFlight_ = PendingFlushes(std::move(flushes));
+    copies_.StartFlushing(
+        paths,
+        [](const std::u16string& path, FileHandle& file) {
+          file = FileHandle(::CreateFileW(ToWin32Path(path).c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+          return file.Valid() ? Status::Ok() : LastError();
+        },
+        [this](FileHandle& file) {
+          Status status;
+          if (flushing_ == Flushing::Always && !::FlushFileBuffers(file.Get())) status = LastError();
+          if (!file.Close() && status.IsOk()) status = LastError();
+          return status;
+        });
   }
 
-  void FinishFlushingCopies(std::vector<Status>& results) override {
-    results = inFlight_.Wait();
-    copiesInFlight_.clear();
-  }
+  void FinishFlushingCopies(std::vector<Status>& results) override { results = copies_.FinishFlushing(); }
 
   // Opened without sharing write or delete, the file can be neither written,
   // renamed nor removed by anyone else between the look and the removal,
@@ -555,15 +537,7 @@ class Win32FileSystem final : public FileSystem {
 
  private:
   const Flushing flushing_;
-  // Copies made with FlushLater, until a flush takes them, and the batch
-  // being flushed.
-  struct FlushedCopy {
-    FileHandle file;
-    DWORD openError = ERROR_SUCCESS;
-  };
-  std::map<std::u16string, FileHandle> held_;
-  std::vector<FlushedCopy> copiesInFlight_;
-  PendingFlushes inFlight_;
+  HeldCopies<FileHandle> copies_;
 };
 
 }  // namespace

@@ -68,11 +68,7 @@ std::vector<FileInfo> OperationRun::SelectItems(const std::vector<FileInfo>& ent
 }
 
 bool OperationRun::SameFolder(const std::u16string& a, const std::u16string& b) {
-  if (ComparablePath(a) == ComparablePath(b)) return true;
-  FileInfo first;
-  FileInfo second;
-  if (!fs_.GetIdentity(a, first).IsOk() || !fs_.GetIdentity(b, second).IsOk()) return false;
-  return first.FileId != 0 && first.VolumeId == second.VolumeId && first.FileId == second.FileId;
+  return ComparablePath(a) == ComparablePath(b) || SameFile(a, b);
 }
 
 // A folder copied into itself would hold a copy of itself on every pass.

@@ -2,24 +2,25 @@
 
 namespace savrin {
 
+std::u16string_view NumberingStem(std::u16string_view name, bool isFolder) {
+  const size_t dot = isFolder ? std::u16string_view::npos : name.rfind(u'.');
+  return dot == 0 ? name : name.substr(0, dot);
+}
+
 std::u16string NumberedName(std::u16string_view name, unsigned number, bool isFolder) {
-  std::u16string suffix = u" (";
-  for (char c : std::to_string(number)) suffix.push_back(static_cast<char16_t>(c));
-  suffix += u")";
-  size_t dot = isFolder ? std::u16string_view::npos : name.rfind(u'.');
-  if (dot == 0) dot = std::u16string_view::npos;
-  std::u16string numbered(name.substr(0, dot));
-  numbered += suffix;
-  if (dot != std::u16string_view::npos) numbered.append(name.substr(dot));
+  const std::u16string_view stem = NumberingStem(name, isFolder);
+  std::u16string numbered(stem);
+  numbered += u" (";
+  for (char c : std::to_string(number)) numbered.push_back(static_cast<char16_t>(c));
+  numbered += u")";
+  numbered.append(name.substr(stem.size()));
   return numbered;
 }
 
 unsigned NumberOfName(std::u16string_view candidate, std::u16string_view name, bool isFolder) {
   if (candidate == name) return 1;
-  size_t dot = isFolder ? std::u16string_view::npos : name.rfind(u'.');
-  if (dot == 0) dot = std::u16string_view::npos;
-  const std::u16string_view stem = name.substr(0, dot);
-  const std::u16string_view extension = dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot);
+  const std::u16string_view stem = NumberingStem(name, isFolder);
+  const std::u16string_view extension = name.substr(stem.size());
   if (candidate.size() < stem.size() + extension.size() + 4 || candidate.substr(0, stem.size()) != stem ||
       candidate.substr(candidate.size() - extension.size()) != extension) {
     return 0;

@@ -11,6 +11,9 @@ namespace savrin {
 // ("2005.04 (2)"), since their dots are no extensions.
 std::u16string NumberedName(std::u16string_view name, unsigned number, bool isFolder);
 
+// The part of `name` the number follows: all of it but the extension.
+std::u16string_view NumberingStem(std::u16string_view name, bool isFolder);
+
 // Which of those `candidate` is, the other way round: 1 for `name` itself, N
 // for NumberedName(name, N) (N >= 2, written without leading zeros), 0 for
 // neither. Both compared as given: fold their case first for the file

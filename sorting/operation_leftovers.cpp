@@ -104,8 +104,7 @@ std::vector<const FileInfo*> OperationRun::NamesTheItemCouldHaveTaken(const std:
   const std::u16string folded = FoldCase(targetName);
   // All of them begin with the name's stem, so only that part of the
   // sorted names is looked at.
-  const size_t dot = isFolder ? std::u16string::npos : folded.rfind(u'.');
-  const std::u16string stem = folded.substr(0, dot == 0 ? std::u16string::npos : dot);
+  const std::u16string stem(NumberingStem(folded, isFolder));
   for (auto named = names_.lower_bound(stem); named != names_.end() && named->first.compare(0, stem.size(), stem) == 0;
        ++named) {
     const unsigned number = NumberOfName(named->first, folded, isFolder);
@@ -125,10 +124,7 @@ bool OperationRun::IsDistinctCopy(const std::u16string& source, const FileInfo& 
                                   const std::u16string& copy, const std::u16string& name) {
   FileInfo identity;
   if (!fs_.GetIdentity(copy, identity).IsOk()) return false;
-  if (identity.FileId != 0 && identity.FileId == sourceIdentity.FileId &&
-      identity.VolumeId == sourceIdentity.VolumeId) {
-    return false;
-  }
+  if (IsSameFile(identity, sourceIdentity)) return false;
   std::u16string resolved;
   if (LeadsElsewhere(ResolvedTargetFolder(), copy, name, resolved)) return false;
   if (!TargetFolderFlushes()) return true;
@@ -210,7 +206,7 @@ bool OperationRun::TreeHeldBy(const std::u16string& sourceRoot, const std::u16st
       FileInfo original;
       bool same = false;
       if (copy.Size != entry.Size || copy.Modified != entry.Modified || !fs_.GetIdentity(sourcePath, original).IsOk() ||
-          (copy.FileId != 0 && copy.FileId == original.FileId && copy.VolumeId == original.VolumeId) ||
+          IsSameFile(copy, original) ||
           !fs_.CompareContent(sourcePath, copyPath, same).IsOk() || !same) {
         return false;
       }

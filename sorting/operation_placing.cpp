@@ -16,8 +16,7 @@ namespace savrin::operation {
 bool OperationRun::SameFile(const std::u16string& a, const std::u16string& b) {
   FileInfo first;
   FileInfo second;
-  return fs_.GetIdentity(a, first).IsOk() && fs_.GetIdentity(b, second).IsOk() && first.FileId != 0 &&
-         first.FileId == second.FileId && first.VolumeId == second.VolumeId;
+  return fs_.GetIdentity(a, first).IsOk() && fs_.GetIdentity(b, second).IsOk() && IsSameFile(first, second);
 }
 
 void OperationRun::Remember(const std::u16string& name, bool isFolder) {

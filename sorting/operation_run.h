@@ -43,6 +43,11 @@ inline FileStamp StampOfCopied(const FileInfo& before, const CopyReport& report)
   return stamp;
 }
 
+// One file, by the volume's own ids (unknown ids say nothing).
+inline bool IsSameFile(const FileInfo& a, const FileInfo& b) {
+  return a.FileId != 0 && a.FileId == b.FileId && a.VolumeId == b.VolumeId;
+}
+
 inline FileAttributes HiddenOnly() {
   FileAttributes attributes;
   attributes.Hidden = true;
